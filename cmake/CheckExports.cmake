@@ -1,0 +1,32 @@
+# Compares the dynamic symbol table of the shared library with the export list.
+# Usage: cmake -DLIBRARY=libecf.so -DEXPORTS=ecf.exports -DNM=nm -P CheckExports.cmake
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE _nm RESULT_VARIABLE _rc)
+if(NOT _rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" _nm_lines "${_nm}")
+set(_exported "")
+foreach(_line IN LISTS _nm_lines)
+  if(_line MATCHES "^[0-9a-fA-F]+ [TtWDBR] ([^ @]+)")
+    list(APPEND _exported ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+
+file(STRINGS ${EXPORTS} _lines)
+set(_listed "")
+foreach(_line IN LISTS _lines)
+  if(_line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)[ \t]")
+    list(APPEND _listed ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+
+set(_missing ${_listed})
+list(REMOVE_ITEM _missing ${_exported})
+set(_extra ${_exported})
+list(REMOVE_ITEM _extra ${_listed})
+if(_missing OR _extra)
+  message(FATAL_ERROR "export table differs from the list\n  missing: ${_missing}\n  not listed: ${_extra}")
+endif()
+list(LENGTH _listed _n)
+message(STATUS "${_n} exports, all listed, nothing else")

@@ -1,0 +1,175 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <vector>
+
+#include "ecf.h"
+#include "link/link.h"
+#include "link/posix_port.h"
+#include "support/pty_peer.h"
+
+namespace {
+
+using ecf::link::CommTimeouts;
+using ecf::link::OpenError;
+using ecf::link::PosixPort;
+using ecf::test::Bytes;
+using ecf::test::PtyPeer;
+using ecf::test::ScopedEnv;
+
+using Clock = std::chrono::steady_clock;
+
+long msSince(Clock::time_point t) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
+}
+
+TEST(ParityMarks, DecodedBackToWhatWasSent) {
+    struct {
+        Bytes raw;
+        Bytes decoded;
+    } cases[] = {
+        {{0x41, 0xFF, 0xFF, 0x42}, {0x41, 0xFF, 0x42}},
+        {{0xFF, 0x00, 0x37, 0x43}, {'#', 0x43}},
+        {{0x00, 0x0A, 0x0D, 0x11, 0x13}, {0x00, 0x0A, 0x0D, 0x11, 0x13}},
+    };
+    for (const auto& c : cases) {
+        // Whole, and split after every byte: the marker may straddle two reads.
+        for (std::size_t split = 0; split <= c.raw.size(); ++split) {
+            ecf::link::ParityMarkDecoder d('#');
+            Bytes out(16);
+            uint32_t n = d.decode(c.raw.data(), static_cast<uint32_t>(split), out.data(), 16);
+            n += d.decode(c.raw.data() + split, static_cast<uint32_t>(c.raw.size() - split),
+                          out.data() + n, 16 - n);
+            out.resize(n);
+            EXPECT_EQ(out, c.decoded) << ecf::test::hex(c.raw) << " split " << split;
+        }
+    }
+}
+
+TEST(DevicePaths, ComeFromTheEnvironmentAtEachOpen) {
+    ::unsetenv("ECF_COM3");
+    EXPECT_EQ(ecf::link::devicePathFor("COM3"), "/dev/ttyS2");
+    ScopedEnv env("ECF_COM3", "/tmp/printer");
+    EXPECT_EQ(ecf::link::devicePathFor("COM3"), "/tmp/printer");
+}
+
+class PtyPort : public ::testing::Test {
+protected:
+    PtyPeer peer;
+    ScopedEnv env{"ECF_COM1", peer.path()};
+    PosixPort port;
+
+    void openWithTimeouts(const CommTimeouts& t) {
+        ASSERT_EQ(port.open("COM1"), OpenError::none);
+        ASSERT_EQ(port.applyLineSettings({}), 0u);
+        ASSERT_EQ(port.setTimeouts(t), 0u);
+    }
+};
+
+TEST_F(PtyPort, FirstByteReadGivesUpAfterItsConstant) {
+    openWithTimeouts({0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000});
+    uint8_t b = 0;
+    uint32_t got = 9;
+    const auto start = Clock::now();
+    EXPECT_EQ(port.read(&b, 1, &got), 0u);
+    EXPECT_EQ(got, 0u);
+    EXPECT_GE(msSince(start), 140);
+}
+
+TEST_F(PtyPort, LongReadStopsWhenTheBytesPause) {
+    openWithTimeouts({50, 10, 5000, 200, 3000});
+    peer.serve({{0, {1, 2, 3}}});
+    uint8_t buf[10] = {0};
+    uint32_t got = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(port.read(buf, 10, &got), 0u);
+    EXPECT_EQ(got, 3u);
+    EXPECT_LT(msSince(start), 2000);  // the interval ended it, not the 5.1 s total
+    peer.wait();
+}
+
+TEST_F(PtyPort, LongReadEndsAtItsTotalWithoutAnyByte) {
+    openWithTimeouts({50, 1, 100, 200, 3000});
+    uint8_t buf[10];
+    uint32_t got = 9;
+    const auto start = Clock::now();
+    EXPECT_EQ(port.read(buf, 10, &got), 0u);
+    EXPECT_EQ(got, 0u);
+    EXPECT_GE(msSince(start), 100);
+}
+
+TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
+    const Bytes special = {0x0A, 0x0D, 0x11, 0x13, 0xFF, 0x00, 0x1B};
+    openWithTimeouts({200, 10, 3000, 200, 3000});
+    peer.serve({{special.size(), special}});
+    uint32_t n = 0;
+    ASSERT_EQ(port.write(special.data(), static_cast<uint32_t>(special.size()), &n), 0u);
+    Bytes back(special.size());
+    ASSERT_EQ(port.read(back.data(), static_cast<uint32_t>(back.size()), &n), 0u);
+    EXPECT_EQ(peer.wait(), special);
+    EXPECT_EQ(back, special);
+}
+
+TEST(PortOpen, MissingDeviceGives1030) {
+    ScopedEnv env("ECF_COM1", "/nonexistent/ecf-tty");
+    ChangePort(0);
+    EXPECT_EQ(ecfLeituraX(""), 1030);
+}
+
+// A device held by another process: 1010 and nothing sent; usable again once
+// it is free.
+TEST(PortOpen, HeldByAnotherProcessGives1010UntilReleased) {
+    PtyPeer peer;
+    ScopedEnv env("ECF_COM1", peer.path());
+    ChangePort(0);
+
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int fd = ::open(peer.path().c_str(), O_RDWR | O_NOCTTY);
+        ::flock(fd, LOCK_EX);
+        char c = 1;
+        (void)!::write(ready[1], &c, 1);
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+
+    EXPECT_EQ(ecfLeituraX(""), 1010);
+
+    (void)!::write(release[1], &c, 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+
+    peer.serve({{12, {0x00}}});
+    EXPECT_EQ(ecfLeituraX(""), 0);
+    EXPECT_EQ(peer.wait().size(), 12u);  // nothing of the refused call reached the line
+}
+
+TEST(PortSelection, ChangePortRoutesToTheSelectedDevice) {
+    PtyPeer com1, com2;
+    ScopedEnv env1("ECF_COM1", com1.path());
+    ScopedEnv env2("ECF_COM2", com2.path());
+    com2.serve({{12, {0x33}}});
+    EXPECT_EQ(ChangePort(7), 1);
+    EXPECT_EQ(ecfReducaoZ("Z"), 0x33);
+    EXPECT_EQ(com2.wait().size(), 12u);
+
+    com1.serve({{12, {0x44}}});
+    EXPECT_EQ(ChangePort(0), 0);
+    EXPECT_EQ(ecfReducaoZ("Z"), 0x44);
+    EXPECT_EQ(com1.wait().size(), 12u);
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "pty_peer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace ecf::test {
+
+PtyPeer::PtyPeer() {
+    char name[256] = {0};
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
+    termios tio{};
+    ::tcgetattr(slave_, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(slave_, TCSANOW, &tio);
+    path_ = name;
+}
+
+PtyPeer::~PtyPeer() {
+    if (thread_.joinable()) thread_.join();
+    ::close(slave_);
+    ::close(master_);
+}
+
+void PtyPeer::becomePort(int n) const {
+    ::setenv(("ECF_COM" + std::to_string(n)).c_str(), path_.c_str(), 1);
+}
+
+void PtyPeer::serve(std::vector<Step> script) {
+    thread_ = std::thread([this, script = std::move(script)] {
+        for (const Step& step : script) {
+            std::size_t got = 0;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (got < step.frameLength && std::chrono::steady_clock::now() < deadline) {
+                pollfd p{master_, POLLIN, 0};
+                if (::poll(&p, 1, 100) <= 0) continue;
+                uint8_t buf[512];
+                const std::size_t want = step.frameLength - got;
+                const ssize_t n = ::read(master_, buf, want < sizeof buf ? want : sizeof buf);
+                if (n <= 0) continue;
+                std::lock_guard<std::mutex> lock(mutex_);
+                received_.insert(received_.end(), buf, buf + n);
+                got += static_cast<std::size_t>(n);
+            }
+            if (!step.answer.empty())
+                (void)!::write(master_, step.answer.data(), step.answer.size());
+        }
+    });
+}
+
+Bytes PtyPeer::wait() {
+    if (thread_.joinable()) thread_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    Bytes out;
+    out.swap(received_);
+    return out;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+        had_ = true;
+        old_ = old;
+    }
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (had_)
+        ::setenv(name_.c_str(), old_.c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
+Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+std::string hex(const Bytes& bytes) {
+    std::string out;
+    char b[4];
+    for (uint8_t c : bytes) {
+        std::snprintf(b, sizeof b, "%02X ", c);
+        out += b;
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+}
+
+}  // namespace ecf::test

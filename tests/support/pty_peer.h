@@ -1,0 +1,64 @@
+// A scripted printer at the other end of a pseudo-terminal: the library opens
+// the pty's slave by path (through ECF_COMn), the peer reads each frame from
+// the master and writes its scripted answer.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ecf::test {
+
+using Bytes = std::vector<uint8_t>;
+
+class PtyPeer {
+public:
+    // One step of the script: read exactly `frameLength` bytes, then answer.
+    struct Step {
+        std::size_t frameLength;
+        Bytes answer;
+    };
+
+    PtyPeer();
+    ~PtyPeer();
+    PtyPeer(const PtyPeer&) = delete;
+    PtyPeer& operator=(const PtyPeer&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Points ECF_COMn at this pty (n = 1..4) for the rest of the test.
+    void becomePort(int n) const;
+
+    // Runs the script on a thread; wait() joins it and returns what arrived
+    // since the last wait().
+    void serve(std::vector<Step> script);
+    Bytes wait();
+
+private:
+    int master_ = -1;
+    int slave_ = -1;  // kept open so that the pty lives between exchanges
+    std::string path_;
+    std::thread thread_;
+    std::mutex mutex_;
+    Bytes received_;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+Bytes bytesOf(const std::string& s);
+std::string hex(const Bytes& bytes);
+
+}  // namespace ecf::test
