@@ -5,18 +5,18 @@
 
 namespace ecf::program {
 
-// 0 f | 1 0x16 | 2-3 part 6 | 4-5 part 5 | 6-7 part 4 | 8 '0'
-// 9-10 part 1 | 11-12 part 2 | 13-14 part 3; every part 2 digits
-AcertaDataRecord acertaDataRecord(uint32_t part1, uint32_t part2, uint32_t part3, uint32_t part4,
-                                  uint32_t part5, uint32_t part6) {
+// 0 f | 1 0x16 | 2-3 second | 4-5 minute | 6-7 hour | 8 '0'
+// 9-10 day | 11-12 month | 13-14 year; each 2 digits
+AcertaDataRecord acertaDataRecord(uint32_t day, uint32_t month, uint32_t year, uint32_t hour,
+                                  uint32_t minute, uint32_t second) {
     AcertaDataRecord r(kLeadByte, kAcertaData);
-    r.digits(2, 2, part6)
-        .digits(4, 2, part5)
-        .digits(6, 2, part4)
+    r.digits(2, 2, second)
+        .digits(4, 2, minute)
+        .digits(6, 2, hour)
         .byte(8, '0')
-        .digits(9, 2, part1)
-        .digits(11, 2, part2)
-        .digits(13, 2, part3);
+        .digits(9, 2, day)
+        .digits(11, 2, month)
+        .digits(13, 2, year);
     return r;
 }
 

@@ -18,10 +18,10 @@ constexpr std::size_t kProgHeader30Length = 202;  // the same, plus a fourth tex
 using AcertaDataRecord = Record<15>;
 using DescriEmpresaRecord = Record<65>;
 
-// The last three parts travel first, in reverse order, then '0', then the
-// first three in their own order.
-AcertaDataRecord acertaDataRecord(uint32_t part1, uint32_t part2, uint32_t part3, uint32_t part4,
-                                  uint32_t part5, uint32_t part6);
+// The time travels first, read backwards (second, minute, hour), then '0',
+// then the date in its own order.
+AcertaDataRecord acertaDataRecord(uint32_t day, uint32_t month, uint32_t year, uint32_t hour,
+                                  uint32_t minute, uint32_t second);
 
 // 0 f | 1 0xDA | 2-49, 50-97, 98-145 header lines | 146-149, 150-153 numbers,
 // 4 digits | 154-171 CGC | 172-186 IE | 187-201 fourth text (202-byte record only)
