@@ -1,6 +1,5 @@
 // The status exports as a whole: query records on the line, failed
-// exchanges, the result texts' addresses, null out-parameters.
-#include <functional>
+// exchanges, the result texts' addresses.
 #include <set>
 
 #include "status_harness.h"
@@ -10,56 +9,44 @@ namespace {
 using namespace ecf::test;
 
 TEST_F(StatusTest, QueryRecordsOnTheLine) {
-    char* o[14] = {};
-    unsigned char* u = nullptr;
+    enum Form { text, param };
     struct {
-        const char* call;
-        std::function<void()> run;
-        std::size_t replyLength;
+        const char* query;
+        Form form;
+        uint8_t index;
         const char* frame;
     } cases[] = {
-        {"StatusImp", [] { ecfStatusImp(); }, 7, "1B 66 DF 00 00 A0"},
-        {"ParamStatusImp", [&] { ecfParamStatusImp(u, u, u); }, 7, "1B 66 DF 00 00 A0"},
-        {"StatusCupom", [] { ecfStatusCupom(77); }, 72, "1B 66 E0 00 00 9F"},
-        {"ParamStatusCup", [&] { ecfParamStatusCup(o[0], o[1], o[2], o[3], o[4], o[5], o[6]); }, 72,
-         "1B 66 E0 00 00 9F"},
-        {"StatusAliquotas 5", [] { ecfStatusAliquotas(5); }, 41, "1B 66 E1 30 35 39"},
-        {"StatusAliquotas 0", [] { ecfStatusAliquotas(0); }, 41, "1B 66 E1 30 30 3E"},
-        {"StatusAliquotas 105", [] { ecfStatusAliquotas(105); }, 41, "1B 66 E1 30 35 39"},
-        {"ParamStatusAliquotas 42", [&] { ecfParamStatusAliquotas(42, o[0], o[1], o[2], o[3]); },
-         41, "1B 66 E1 34 32 38"},
-        {"StatusPayTypes 5", [] { ecfStatusPayTypes(5); }, 47, "1B 66 E2 30 35 38"},
-        {"ParamStatusPayTypes 142", [&] { ecfParamStatusPayTypes(142, o[0], o[1], o[2], o[3]); },
-         47, "1B 66 E2 34 32 37"},
-        {"StatusDocsNFs 1", [] { ecfStatusDocsNFs(1); }, 123, "1B 66 E3 30 31 3B"},
-        {"ParamStatusDocsNFs 42",
-         [&] { ecfParamStatusDocsNFs(42, o[0], o[1], o[2], o[3], o[4], o[5], o[6], o[7], o[8], o[9]); },
-         123, "1B 66 E3 34 32 36"},
-        {"StatusEquipo", [] { ecfStatusEquipo(); }, 52, "1B 66 E4 00 00 9B"},
-        {"ParamStatusEquipo", [&] { ecfParamStatusEquipo(o[0], o[1], o[2], o[3]); }, 50,
-         "1B 66 E4 00 00 9B"},
-        {"StatusUser 1", [] { ecfStatusUser(1); }, 268, "1B 66 E5 30 31 39"},
-        {"ParamStatusUser 42",
-         [&] {
-             ecfParamStatusUser(42, o[0], o[1], o[2], o[3], o[4], o[5], o[6], o[7], o[8], o[9],
-                                o[10], o[11], o[12], o[13]);
-         },
-         268, "1B 66 E5 34 32 34"},
-        {"StatusTroco", [] { ecfStatusTroco(); }, 47, "1B 66 E6 00 00 99"},
-        {"ParamStatusTroco", [&] { ecfParamStatusTroco(o[0], o[1]); }, 47, "1B 66 E6 20 20 59"},
-        {"StatusVincs 1", [] { ecfStatusVincs(1); }, 66, "1B 66 E7 30 31 37"},
-        {"ParamStatusVincs 42",
-         [&] { ecfParamStatusVincs(42, o[0], o[1], o[2], o[3], o[4], o[5], o[6]); }, 66,
-         "1B 66 E7 34 32 32"},
+        {"Cupom", text, 0, "1B 66 E0 00 00 9F"},     {"Cupom", param, 0, "1B 66 E0 00 00 9F"},
+        {"Aliquotas", text, 5, "1B 66 E1 30 35 39"}, {"Aliquotas", text, 0, "1B 66 E1 30 30 3E"},
+        {"Aliquotas", text, 105, "1B 66 E1 30 35 39"}, {"Aliquotas", param, 42, "1B 66 E1 34 32 38"},
+        {"PayTypes", text, 5, "1B 66 E2 30 35 38"},  {"PayTypes", param, 142, "1B 66 E2 34 32 37"},
+        {"DocsNFs", text, 1, "1B 66 E3 30 31 3B"},   {"DocsNFs", param, 42, "1B 66 E3 34 32 36"},
+        {"Equipo", text, 0, "1B 66 E4 00 00 9B"},    {"Equipo", param, 0, "1B 66 E4 00 00 9B"},
+        {"User", text, 1, "1B 66 E5 30 31 39"},      {"User", param, 42, "1B 66 E5 34 32 34"},
+        {"Troco", text, 0, "1B 66 E6 00 00 99"},     {"Troco", param, 0, "1B 66 E6 20 20 59"},
+        {"Vincs", text, 1, "1B 66 E7 30 31 37"},     {"Vincs", param, 42, "1B 66 E7 34 32 32"},
     };
     for (const auto& c : cases) {
-        peer.serve({{kQueryFrame, Bytes(c.replyLength, 0)}});
-        c.run();
-        EXPECT_EQ(hex(peer.wait()), c.frame) << c.call;
+        const Export& e = exportNamed(c.query);
+        std::vector<char*> nulls(e.outs.size(), nullptr);
+        peer.serve({{kQueryFrame, Bytes(c.form == text ? e.textReply : e.paramReply, 0)}});
+        if (c.form == text)
+            e.text(c.index);
+        else  // null out-parameters are skipped, never written
+            EXPECT_EQ(e.param(c.index, nulls.data()), 0);
+        EXPECT_EQ(hex(peer.wait()), c.frame) << c.query << " " << int{c.index};
+    }
+    for (bool textForm : {true, false}) {
+        peer.serve({{kQueryFrame, Bytes(7, 0)}});
+        if (textForm)
+            ecfStatusImp();
+        else
+            EXPECT_EQ(ecfParamStatusImp(nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(hex(peer.wait()), "1B 66 DF 00 00 A0");
     }
 }
 
-// Each text form with the text it gives for a successful exchange.
+// Each text form with the length of its reply.
 std::vector<std::pair<char* (*)(), std::size_t>> textForms() {
     return {{[] { return ecfStatusImp(); }, 7},
             {[] { return ecfStatusCupom(0); }, 72},
@@ -128,18 +115,6 @@ TEST_F(StatusTest, EachTextKeepsItsAddressAndOnlyItsOwnCallOverwritesIt) {
     EXPECT_EQ(ecfStatusCupom(0), receipt);
     peer.wait();
     EXPECT_EQ(std::string(receipt), std::string(67, 'B'));
-}
-
-TEST_F(StatusTest, NullOutParametersAreSkipped) {
-    for (const Export& e : fieldExports()) {
-        std::vector<char*> nulls(e.outs.size(), nullptr);
-        peer.serve({{kQueryFrame, distinctReply(e.paramReply)}});
-        EXPECT_EQ(e.param(1, nulls.data()), 0) << e.name;
-        peer.wait();
-    }
-    peer.serve({{kQueryFrame, distinctReply(7)}});
-    EXPECT_EQ(ecfParamStatusImp(nullptr, nullptr, nullptr), 0);
-    peer.wait();
 }
 
 }  // namespace
