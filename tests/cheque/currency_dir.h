@@ -3,10 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 namespace ecf::test {
@@ -14,26 +14,21 @@ namespace ecf::test {
 class CurrencyDir : public ::testing::Test {
 protected:
     void SetUp() override {
-        char cwd[4096];
-        ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-        previous_ = cwd;
-        char dir[] = "/tmp/ecf-cheque-XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        dir_ = dir;
-        ASSERT_EQ(::chdir(dir_.c_str()), 0);
+        namespace fs = std::filesystem;
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() / ("ecf-cheque-" + std::to_string(std::random_device{}()));
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
     }
     void TearDown() override {
-        std::remove((dir_ + "/moeda").c_str());
-        (void)!::chdir(previous_.c_str());
-        ::rmdir(dir_.c_str());
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+        std::filesystem::remove_all(dir_, ignored);
     }
 
     // Writes "moeda" with exactly these bytes.
     static void writeCurrencyFile(const std::string& bytes) {
-        std::FILE* f = std::fopen("moeda", "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
+        std::ofstream("moeda", std::ios::binary) << bytes;
     }
 
     // The 42-byte file: singular and plural each in 21 bytes, NUL-padded.
@@ -45,8 +40,8 @@ protected:
     }
 
 private:
-    std::string previous_;
-    std::string dir_;
+    std::filesystem::path previous_;
+    std::filesystem::path dir_;
 };
 
 }  // namespace ecf::test

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "cheque/extenso.h"
@@ -101,9 +103,6 @@ TEST_F(ExtensoTest, GroupsScalesCurrencyAndCentavos) {
         {"115,00", "( CENTO E QUINZE REAIS) "},
         {"121,00", "( CENTO E VINTE E UM REAIS) "},
         {"200,00", "( DUZENTOS REAIS) "},
-        {"21,00", "( VINTE E UM REAIS) "},
-        {"11,00", "( ONZE REAIS) "},
-        {"2,00", "( DOIS REAIS) "},
         {"999 999 999 999,99",
          "( NOVECENTOS E NOVENTA E NOVE BILH\xE5" "ES, NOVECENTOS E NOVENTA E NOVE MILH\xE5"
          "ES, NOVECENTOS E NOVENTA E NOVE MIL, NOVECENTOS E NOVENTA E NOVE REAIS E NOVENTA "
@@ -174,6 +173,12 @@ TEST_F(ExtensoTest, AShortFileOverwritesOnlyItsOwnBytes) {
     writeCurrencyFile("ABC");
     EXPECT_EQ(words("1,00"), "( UM ABCL) ");
     EXPECT_EQ(words("2,00"), "( DOIS REAIS) ");
+#ifndef _WIN32
+    // A directory opens but fails to read: the names stay as they were.
+    std::remove("moeda");
+    std::filesystem::create_directory("moeda");
+    EXPECT_EQ(words("1,00"), "( UM ABCL) ");
+#endif
 }
 
 TEST_F(ExtensoTest, NamesWithoutTheirNulStopAtTwentyOneBytes) {
