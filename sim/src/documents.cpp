@@ -79,6 +79,12 @@ Status openNonFiscal(Context& c, const Record& r) {
     return Status::accepted;
 }
 
+bool vouchersMayFollow(const Model& m) {
+    const Receipt& last = m.lastReceipt;
+    return last.coo != 0 && !last.cancelled && m.day.hasMovement() && last.coo >= m.day.firstCoo &&
+           (m.lastDocumentCoo == last.coo || m.lastDocumentCoo == m.lastVoucherCoo);
+}
+
 Status openLinkedVoucher(Context& c, const Record& r) {
     Model& m = c.m;
     if (Status s = needIdle(c); s != Status::accepted) return s;
@@ -87,9 +93,7 @@ Status openLinkedVoucher(Context& c, const Record& r) {
     const auto value = numberOf(r, 10, 9);
     if (!coo || !type || !value || *value == 0) return Status::badField;
     Receipt& last = m.lastReceipt;
-    if (last.coo == 0 || last.cancelled || last.coo != *coo || !m.day.hasMovement() ||
-        last.coo < m.day.firstCoo)
-        return Status::noSuchReceipt;
+    if (!vouchersMayFollow(m) || last.coo != *coo) return Status::noSuchReceipt;
     Money open = 0;
     for (const Payment& p : last.payments)
         if (!p.cancelled && p.type == *type) open += p.amount - p.linked;
@@ -106,6 +110,7 @@ Status openLinkedVoucher(Context& c, const Record& r) {
     m.document = OpenDocument{};
     m.document.index = static_cast<int>(*type);
     m.document.coo = nextCoo(c);
+    m.lastVoucherCoo = m.document.coo;
     m.document.linkedCoo = last.coo;
     m.document.amount = *value;
     ++m.counters.gnf;

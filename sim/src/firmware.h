@@ -28,6 +28,9 @@ void markMovement(Context& c);
 // The status for a command that needs the printer idle.
 Status needIdle(const Context& c);
 std::string taxLabel(const Model& m, int index);
+// Whether a linked voucher may still follow the last receipt: nothing but
+// vouchers printed since, on the same fiscal day.
+bool vouchersMayFollow(const Model& m);
 
 // --- sale cycle (receipt.cpp)
 Status sellItem(Context& c, const Record& r);        // 0xD2

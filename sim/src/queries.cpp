@@ -187,8 +187,7 @@ Bytes voucherStatus(Context& c, const Record& r) {
             open += pay.amount - pay.linked;
         }
     }
-    const bool possible = open > 0 && m.state == DocState::idle && m.day.hasMovement() &&
-                          last.coo >= m.day.firstCoo;
+    const bool possible = open > 0 && m.state == DocState::idle && vouchersMayFollow(m);
     reply.byte(3, possible ? 'S' : 'N')
         .number(4, 3, static_cast<uint64_t>(index))
         .text(7, 21, p.name)

@@ -54,7 +54,7 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Equipment, serial, model, firmwa
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Model, equipment, header, companyName, taxRates,
                                                 paymentTypes, documents, counters, day,
                                                 grandTotal, lastReductionDate, state, receipt,
-                                                lastReceipt, lastDocumentCoo, document, owners,
+                                                lastReceipt, lastDocumentCoo, lastVoucherCoo, document, owners,
                                                 reductions, clockOffset, lastStatus, drawerOpen,
                                                 cipherCode, programCode, userRecord)
 

@@ -218,6 +218,7 @@ struct Model {
     Receipt receipt;      // the receipt in progress
     Receipt lastReceipt;  // the last receipt closed (for cancelling and vouchers)
     uint32_t lastDocumentCoo = 0;  // COO of the last document of any kind
+    uint32_t lastVoucherCoo = 0;   // COO of the last linked voucher
     OpenDocument document;
 
     std::vector<Owner> owners;          // fiscal memory: owners, oldest first
