@@ -61,6 +61,59 @@ std::string cp850ToUtf8(std::string_view text) {
     return out;
 }
 
+std::string cp850ToUnicode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        const auto b = static_cast<uint8_t>(ch);
+        if (b < 0x80)
+            out += ch;
+        else
+            appendUtf8(out, kUpperHalf[b - 0x80]);
+    }
+    return out;
+}
+
+std::optional<std::string> unicodeToCp850(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<uint8_t>(utf8[i]);
+        uint32_t cp = 0;
+        std::size_t extra = 0;
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        if ((b & 0xE0) == 0xC0) {
+            cp = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            cp = b & 0x0F;
+            extra = 2;
+        } else {
+            return std::nullopt;  // four-byte forms lie outside the code page anyway
+        }
+        if (i + extra >= utf8.size()) return std::nullopt;  // cut short
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto c = static_cast<uint8_t>(utf8[i + k]);
+            if ((c & 0xC0) != 0x80) return std::nullopt;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        i += extra + 1;
+        bool found = false;
+        for (std::size_t k = 0; k < 128 && !found; ++k) {
+            if (kUpperHalf[k] == cp) {
+                out += static_cast<char>(0x80 + k);
+                found = true;
+            }
+        }
+        if (!found) return std::nullopt;
+    }
+    return out;
+}
+
 void Paper::emit(std::string_view cp850) {
     const std::string utf8 = cp850ToUtf8(trimRight(cp850));
     ++lines_;

@@ -82,7 +82,7 @@ Bytes taxRateStatus(Context& c, const Record& r) {
         .byte(3, t.programmed ? '1' : '0')
         .text(4, 6, padLeft(rateText(t.rate) + "%", 6))
         .number(10, 17, positive(t.dayTotal))
-        .number(27, 14, positive(t.dayTotal * static_cast<Money>(t.rate) / 10000));
+        .number(27, 14, positive(percentOf(t.dayTotal, t.rate)));
     return reply.take();
 }
 

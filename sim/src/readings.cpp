@@ -9,7 +9,7 @@ void printOperator(Context& c, const Record& r) {
     if (const std::string op = textOf(r, 2, 8); !op.empty()) c.paper.line("OPERADOR: " + op);
 }
 
-Money taxDue(const TaxRate& t) { return t.dayTotal * static_cast<Money>(t.rate) / 10000; }
+Money taxDue(const TaxRate& t) { return percentOf(t.dayTotal, t.rate); }
 
 // The day's totals as the X reading and the Z reduction print them.
 void printDayTotals(Context& c) {

@@ -47,6 +47,8 @@ Status registerItem(Context& c, Item item, bool roundHalfUp) {
     if (item.unitPrice <= 0 || item.unitPrice > kMaxPrice || item.quantity <= 0)
         return Status::badField;
     if (!isTaxIndex(c.m, item.taxIndex)) return Status::notProgrammed;
+    if (c.m.receipt.items.size() >= kMaxItems && c.m.state == DocState::receiptOpen)
+        return Status::receiptFull;
 
     const Money exact = item.quantity * item.unitPrice;  // thousandths of a centavo
     item.total = exact / 1000 + (roundHalfUp && exact % 1000 >= 500 ? 1 : 0);
@@ -127,7 +129,7 @@ Status discountItem(Context& c, const Record& r) {
     if (item->discount != 0) return Status::wrongState;
     const bool percent = r[4] == 1;
     if (percent && *value >= 10000) return Status::amountTooLarge;
-    const Money discount = percent ? item->total * *value / 10000 : *value;
+    const Money discount = percent ? percentOf(item->total, static_cast<uint32_t>(*value)) : *value;
     if (discount <= 0 || discount >= item->total) return Status::amountTooLarge;
     item->discount = discount;
     std::string label = "DESCONTO ITEM " + zeroPadded(item->number, 3);
@@ -387,6 +389,7 @@ Status payment(Context& c, const Record& r, bool term) {
 
     if (m.state == DocState::paid) return Status::wrongState;
     if (*amount == 0) return Status::badField;
+    if (receipt.payments.size() >= kMaxPayments) return Status::receiptFull;
     const Money remaining = receipt.due() - receipt.paid();
     if (type != kCashPaymentType && *amount > remaining) return Status::amountTooLarge;
     if (*amount > kMaxPrice * 10) return Status::amountTooLarge;

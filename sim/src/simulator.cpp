@@ -119,7 +119,7 @@ bool Simulator::saveLocked() {
     try {
         saveState(options_.statePath, printer_.model());
         return true;
-    } catch (const StateFileError& e) {
+    } catch (const std::exception& e) {
         ++stats_.saveErrors;
         if (!saveErrorReported_) std::fprintf(stderr, "ecf-sim: %s\n", e.what());
         saveErrorReported_ = true;
@@ -165,7 +165,13 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
         if (fault.kind == Fault::Kind::status) {
             bytes.push_back(static_cast<uint8_t>(fault.value));
         } else {
-            Answer a = printer_.answer(event);
+            Answer a;
+            try {
+                a = printer_.answer(event);
+            } catch (const std::exception& e) {  // e.g. no memory: refuse, keep serving
+                std::fprintf(stderr, "ecf-sim: command failed: %s\n", e.what());
+                a.bytes = {byteOf(Status::badField)};
+            }
             if (a.changedState) saveLocked();
             bytes = std::move(a.bytes);
             applyFault(fault, bytes, readyAt);

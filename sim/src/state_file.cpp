@@ -1,5 +1,7 @@
 #include "ecfsim/state_file.h"
 
+#include "ecfsim/paper.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +69,13 @@ constexpr int kVersion = 1;
 void checkConsistent(const Model& m) {
     if (m.owners.empty() || m.owners.size() > kMaxOwners)
         throw StateFileError("the fiscal memory must hold 1 to 20 owners");
+    // A century either way keeps the clock's arithmetic in range.
+    constexpr int64_t kCentury = 100LL * 366 * 24 * 3600;
+    if (m.clockOffset > kCentury || m.clockOffset < -kCentury)
+        throw StateFileError("the clock offset is more than a century");
+    if (m.receipt.items.size() > kMaxItems || m.receipt.payments.size() > kMaxPayments ||
+        m.lastReceipt.items.size() > kMaxItems || m.lastReceipt.payments.size() > kMaxPayments)
+        throw StateFileError("a receipt holds more items or payments than the printer takes");
     if (m.reductions.size() > kMaxReductions)
         throw StateFileError("the fiscal memory holds more than 9999 reductions");
     for (const Payment& p : m.receipt.payments)
@@ -91,6 +100,26 @@ void checkConsistent(const Model& m) {
 
 std::string errnoText() { return std::strerror(errno); }
 
+// The printer's texts are code page 850 bytes; the file holds them as the
+// characters they are, in UTF-8, and they come back byte for byte.
+void textsToUnicode(json& j) {
+    if (j.is_string()) {
+        j = cp850ToUnicode(j.get_ref<const std::string&>());
+    } else if (j.is_structured()) {
+        for (json& child : j) textsToUnicode(child);
+    }
+}
+
+void textsToCp850(json& j) {
+    if (j.is_string()) {
+        const auto text = unicodeToCp850(j.get_ref<const std::string&>());
+        if (!text) throw StateFileError("a text holds a character outside code page 850");
+        j = *text;
+    } else if (j.is_structured()) {
+        for (json& child : j) textsToCp850(child);
+    }
+}
+
 }  // namespace
 
 std::string modelToJson(const Model& m) {
@@ -98,6 +127,7 @@ std::string modelToJson(const Model& m) {
     j["format"] = kFormat;
     j["version"] = kVersion;
     j["model"] = m;
+    textsToUnicode(j["model"]);
     return j.dump(1);
 }
 
@@ -109,6 +139,7 @@ Model modelFromJson(const std::string& text) {
     if (j.value("version", 0) != kVersion)
         throw StateFileError("unsupported state version " + j.value("version", json()).dump());
     if (!j.contains("model") || !j["model"].is_object()) throw StateFileError("no \"model\" object");
+    textsToCp850(j["model"]);
     Model m;
     try {
         m = j["model"].get<Model>();

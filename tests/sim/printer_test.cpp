@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ecfsim/printer.h"
+#include "ecfsim/state_file.h"
 #include "records.h"
 
 namespace {
@@ -482,6 +483,72 @@ TEST_F(PrinterTest, FiscalMemorySelections) {
     EXPECT_EQ(run(r::selectByNumber(0x15, 2, 1, 3)), Status::accepted) << "printed";
     EXPECT_EQ(run(r::selectByNumber(0x15, 0, 1, 3)), Status::badField);
     EXPECT_NE(printer.paper().text().find("LEITURA DA MEMORIA FISCAL"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Every record the line can deliver, however hostile, gets an answer of the
+// length the library waits for, and the model keeps its rules.
+TEST(PrinterRobustness, AnyRecordGetsAnAnswerOfItsLength) {
+    TestClock clock;
+    Printer printer(ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0}), [&clock] { return clock.seconds; });
+    uint64_t seed = 12345;
+    auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return seed;
+    };
+    const uint8_t alphabet[] = {'0', '1', '5', '9', ' ', 0x00, 0x01, 0x03, 'A', 'D', 'x', ',', 0xFF};
+    std::vector<const ecfsim::CommandInfo*> commands;
+    for (auto* c = ecfsim::commandsBegin(); c != ecfsim::commandsEnd(); ++c) commands.push_back(c);
+    for (int round = 0; round < 60000; ++round) {
+        const auto* info = commands[next() % commands.size()];
+        const bool longForm = info->longLength != 0 && next() % 2 == 0;
+        Bytes record(longForm ? info->longLength : info->length);
+        record[0] = 'f';
+        record[1] = info->code;
+        for (std::size_t i = 2; i < record.size(); ++i)
+            record[i] = (next() % 4 == 0) ? uint8_t(next()) : alphabet[next() % sizeof alphabet];
+        const auto answer = printer.execute(record);
+        std::size_t expected = 1;
+        if (info->answer == ecfsim::AnswerKind::reply) expected = info->replyLength;
+        if (info->answer == ecfsim::AnswerKind::readOut && record[2] > 2) {
+            expected = answer.bytes.size();  // sized by the selection
+            EXPECT_GE(expected, 12u);
+        }
+        ASSERT_EQ(answer.bytes.size(), expected) << std::hex << int(info->code);
+        if (round % 5000 == 0) clock.nextDay();
+    }
+    const Model& m = printer.model();
+    EXPECT_GE(m.owners.size(), 1u);
+    EXPECT_LE(m.owners.size(), 20u);
+    EXPECT_GE(m.grandTotal, 0);
+    // Whatever happened, the state file takes it back.
+    EXPECT_NO_THROW(ecfsim::modelFromJson(ecfsim::modelToJson(m)));
+}
+
+TEST(PrinterRobustness, RecordsOfTheWrongLengthAreRefused) {
+    Printer printer(ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0}));
+    struct {
+        Bytes record;
+        Status expected;
+    } cases[] = {
+        {{}, Status::unknownCommand},
+        {{'f'}, Status::unknownCommand},
+        {{'f', 0x02, 0x00}, Status::unknownCommand},
+        {{'f', 0xD1}, Status::badField},
+        {{'f', 0xD1, 0x00, 0x00}, Status::badField},
+        {{'n', 'A'}, Status::noDocument},
+        {{'x', 0xD1, 0x00}, Status::unknownCommand},
+    };
+    for (const auto& c : cases) {
+        const auto a = printer.execute(c.record);
+        ASSERT_EQ(a.bytes.size(), 1u);
+        EXPECT_EQ(a.bytes[0], uint8_t(c.expected)) << c.record.size();
+    }
 }
 
 }  // namespace

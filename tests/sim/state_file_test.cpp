@@ -58,6 +58,14 @@ TEST(StateFile, KeepsTheWholeModel) {
     EXPECT_EQ(back.counters.coo, 3u);
 }
 
+TEST(StateFile, KeepsTextsByteForByte) {
+    Model m = ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0});
+    m.header.lines[0] = "A\x80\x87UCAR \xC7\xD2\xE5 \x01\x7F\xFF";  // code page 850 and controls
+    const std::string json = ecfsim::modelToJson(m);
+    EXPECT_NE(json.find("AÇçUCAR ÃÊÕ"), std::string::npos) << "readable in the file";
+    EXPECT_EQ(ecfsim::modelFromJson(json).header.lines[0], m.header.lines[0]);
+}
+
 TEST(StateFile, RefusesWhatIsNotAState) {
     const std::string good = ecfsim::modelToJson(ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0}));
     auto replaced = [&good](const std::string& from, const std::string& to) {
@@ -78,6 +86,9 @@ TEST(StateFile, RefusesWhatIsNotAState) {
         {"a counter as text", replaced("\"coo\": 0", "\"coo\": \"zero\"")},
         {"no owners", replaced("\"owners\": [", "\"owners\": [], \"x\": [")},
         {"a table too short", replaced("\"taxRates\": [", "\"taxRates\": [], \"x\": [")},
+        {"a text outside code page 850", replaced("LOJA SIMULADA", "LOJA \u20AC")},
+        {"a text that is not UTF-8", replaced("LOJA SIMULADA", "LOJA \xC3")},
+        {"a clock centuries away", replaced("\"clockOffset\": 0", "\"clockOffset\": 9000000000000")},
     };
     for (const auto& c : cases) {
         EXPECT_THROW(ecfsim::modelFromJson(c.text), StateFileError) << c.name;

@@ -55,6 +55,13 @@ constexpr int kTaxNotLevied = 19;     // N: not levied
 constexpr std::size_t kMaxOwners = 20;
 constexpr std::size_t kMaxReductions = 9999;
 constexpr int kCashPaymentType = 1;  // the only type that gives change
+constexpr std::size_t kMaxItems = 999;    // per receipt
+constexpr std::size_t kMaxPayments = 99;  // per receipt, cancelled ones included
+
+// `hundredths` hundredths of a percent of an amount, truncated, without overflow.
+inline Money percentOf(Money amount, uint32_t hundredths) {
+    return amount / 10000 * hundredths + amount % 10000 * hundredths / 10000;
+}
 
 struct TaxRate {
     bool programmed = false;

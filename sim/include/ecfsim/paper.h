@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ constexpr std::size_t kChequeColumns = 80;
 
 // A byte string in code page 850 shown as UTF-8; control bytes become '.'.
 std::string cp850ToUtf8(std::string_view text);
+// The same, every byte kept (control bytes stay as they are), and back: the
+// exact form for storing the printer's texts. Back fails on a character
+// outside code page 850 or on bytes that are not UTF-8.
+std::string cp850ToUnicode(std::string_view text);
+std::optional<std::string> unicodeToCp850(std::string_view utf8);
 
 class Paper {
 public:

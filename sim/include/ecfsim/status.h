@@ -28,6 +28,7 @@ enum class Status : uint8_t {
     nothingToCancel = 24,    // no document that may still be cancelled
     dayHasMovement = 25,     // programming that needs a day without movement
     noSuchReceipt = 26,      // a linked voucher names no receipt or payment it may follow
+    receiptFull = 27,        // 999 items, or 99 payments, on one receipt
 };
 
 constexpr uint8_t byteOf(Status s) { return static_cast<uint8_t>(s); }
