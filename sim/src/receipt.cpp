@@ -142,6 +142,20 @@ void printTotal(Context& c) {
     c.paper.columns("TOTAL R$", money(c.m.receipt.due()));
 }
 
+// Adds (sign +1) or takes back (-1) a receipt's payments in the totals of
+// their types; the change leaves the cash drawer, so cash counts net of it.
+void addPayments(Model& m, const Receipt& r, int sign) {
+    for (const Payment& p : r.payments) {
+        if (p.cancelled) continue;
+        PaymentType& t = m.paymentTypes[static_cast<std::size_t>(p.type - 1)];
+        t.dayTotal += sign * p.amount;
+        t.shiftTotal += sign * p.amount;
+    }
+    PaymentType& cash = m.paymentTypes[kCashPaymentType - 1];
+    cash.dayTotal -= sign * r.change();
+    cash.shiftTotal -= sign * r.change();
+}
+
 // Adds a closed receipt to the day's totals.
 void accumulate(Context& c, const Receipt& r) {
     Model& m = c.m;
@@ -170,14 +184,7 @@ void accumulate(Context& c, const Receipt& r) {
     d.change += r.change();
     ++d.receipts;
     d.lastCoo = r.coo;
-    const Money change = r.change();
-    for (const Payment& p : r.payments) {
-        if (p.cancelled) continue;
-        const Money kept = p.amount - (p.type == kCashPaymentType ? change : 0);
-        PaymentType& t = m.paymentTypes[static_cast<std::size_t>(p.type - 1)];
-        t.dayTotal += kept;
-        t.shiftTotal += kept;
-    }
+    addPayments(m, r, +1);
     m.grandTotal += r.gross();
 }
 
@@ -198,14 +205,7 @@ void reverse(Context& c, const Receipt& r) {
             d.notLevied -= net;
     }
     d.net -= r.due();
-    const Money change = r.change();
-    for (const Payment& p : r.payments) {
-        if (p.cancelled) continue;
-        const Money kept = p.amount - (p.type == kCashPaymentType ? change : 0);
-        PaymentType& t = m.paymentTypes[static_cast<std::size_t>(p.type - 1)];
-        t.dayTotal -= kept;
-        t.shiftTotal -= kept;
-    }
+    addPayments(m, r, -1);
 }
 
 void noteCancelled(Context& c, Receipt& r) {

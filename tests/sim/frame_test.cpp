@@ -152,3 +152,37 @@ TEST(FrameReader, CountsBytesOutsideFrames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrameReader, RandomBytesOnlyEverMakeWholeRecords) {
+    ecfsim::FrameReader reader;
+    ecfsim::TimePoint t{};
+    uint64_t seed = 99;
+    std::size_t events = 0;
+    for (int i = 0; i < 300000; ++i) {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        // Mostly the bytes frames are made of, now and then a pause.
+        const uint8_t pick[] = {0x1B, 'f', 'n', 0xD1, 0xDA, 0x14, 0x00, ' ', uint8_t(seed >> 32)};
+        const uint8_t b = pick[(seed >> 8) % sizeof pick];
+        t += ecfsim::Milliseconds((seed >> 20) % 1000 == 0 ? 600 : 1);
+        auto e = reader.push(b, t);
+        if (!e) continue;
+        ++events;
+        if (e->kind == Kind::command || e->kind == Kind::badChecksum) {
+            ASSERT_FALSE(e->record.empty());
+            if (e->record[0] == 'n') {
+                EXPECT_EQ(e->record.size(), ecfsim::kFreeLineLength);
+            } else {
+                const auto* info = ecfsim::findCommand(e->record.at(1));
+                ASSERT_NE(info, nullptr);
+                EXPECT_TRUE(e->record.size() == info->length || e->record.size() == info->longLength);
+            }
+        }
+    }
+    EXPECT_GT(events, 1000u);
+}
+
+}  // namespace

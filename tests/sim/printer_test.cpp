@@ -224,11 +224,13 @@ TEST_F(PrinterTest, PaymentsAndTheirCancellation) {
     EXPECT_EQ(m().state, DocState::paying);
     EXPECT_EQ(run(payCancel(3, "400")), Status::accepted);
     EXPECT_EQ(m().state, DocState::subtotalled);
+    EXPECT_EQ(run(r::pay(1, "300")), Status::accepted);
     EXPECT_EQ(run(r::pay(1, "5000")), Status::accepted);
     EXPECT_EQ(m().state, DocState::paid);
-    EXPECT_EQ(m().receipt.change(), 4000);
+    EXPECT_EQ(m().receipt.change(), 4300);
     EXPECT_EQ(run(r::endTransaction()), Status::accepted);
     EXPECT_EQ(m().paymentTypes[2].dayTotal, 0);
+    EXPECT_EQ(m().paymentTypes[0].dayTotal, 1000) << "two cash payments, the change once";
 }
 
 TEST_F(PrinterTest, CancellingReceipts) {
