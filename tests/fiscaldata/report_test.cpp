@@ -79,23 +79,26 @@ TEST_F(Report, FilesMatchTheExpectedReportsByteForByte) {
     }
 }
 
-TEST_F(Report, CountsThatCannotBeReadOutStopAfterTheCountQuery) {
+TEST_F(Report, OwnerAndReductionCountsDecideWhetherToReadOut) {
     const struct {
         std::string owners, reductions;
         int32_t result;
     } cases[] = {
+        {"20", "0000", 0},
         {"21", "0000", 66},
         {"99", "9999", 66},
         {std::string("\0\0", 2), "0000", 66},  // negative owner count
         {"0/", "0001", 66},                    // -1
         {"05", std::string("\0\0\0\0", 4), 3},  // negative reduction count
         {"00", "000/", 3},
+        {"0:", "ABCD", 0},  // 10 owners; 'A'..'D' count as 17..20: 19010 reductions
     };
     for (const auto& c : cases) {
         ScriptedPrinter printer({countReply(c.owners, c.reductions)});
         EXPECT_EQ(readOutToFile(printer, kByReduction, file.string().c_str()), c.result);
-        EXPECT_EQ(printer.exchanges.size(), 1u);
-        EXPECT_EQ(filesInDir(), 0u);
+        EXPECT_EQ(printer.exchanges.size(), c.result == 0 ? 2u : 1u);
+        EXPECT_EQ(filesInDir(), c.result == 0 ? 1u : 0u);
+        fs::remove(file);
     }
 }
 
