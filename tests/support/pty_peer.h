@@ -36,6 +36,8 @@ public:
     Bytes wait();
 
 private:
+    void writeAnswer(const Bytes& answer);
+
     int master_ = -1;
     int slave_ = -1;  // kept open so that the pty lives between exchanges
     std::string path_;

@@ -22,6 +22,7 @@ PtyPeer::PtyPeer() {
     ::cfmakeraw(&tio);
     ::tcsetattr(slave_, TCSANOW, &tio);
     path_ = name;
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
 PtyPeer::~PtyPeer() {
@@ -32,6 +33,17 @@ PtyPeer::~PtyPeer() {
 
 void PtyPeer::becomePort(int n) const {
     ::setenv(("ECF_COM" + std::to_string(n)).c_str(), path_.c_str(), 1);
+}
+
+void PtyPeer::writeAnswer(const Bytes& answer) {
+    std::size_t sent = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sent < answer.size() && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{master_, POLLOUT, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        const ssize_t n = ::write(master_, answer.data() + sent, answer.size() - sent);
+        if (n > 0) sent += static_cast<std::size_t>(n);
+    }
 }
 
 void PtyPeer::serve(std::vector<Step> script) {
@@ -50,8 +62,10 @@ void PtyPeer::serve(std::vector<Step> script) {
                 received_.insert(received_.end(), buf, buf + n);
                 got += static_cast<std::size_t>(n);
             }
-            if (!step.answer.empty())
-                (void)!::write(master_, step.answer.data(), step.answer.size());
+            // A frame that never arrived gets no answer: the library gave up
+            // early, and a large answer would block against a full pty.
+            if (got < step.frameLength) return;
+            writeAnswer(step.answer);
         }
     });
 }
