@@ -1,0 +1,54 @@
+#include "commands.h"
+
+#include "composition.h"
+#include "ecf.h"
+#include "layout.h"
+
+namespace {
+
+using namespace ecf::cheque;
+
+// Sends the five lines in order; the first non-zero result stops the cheque
+// there, half printed, and is returned.
+int32_t imprimeCheque(BuscaLayout busca, uint32_t bank, const char* value, const char* payee,
+                      const char* city, const char* date, const char* free_text) {
+    Cheque cheque;
+    if (const int32_t r = ComporCheque(busca, bank, value, payee, city, date, free_text, cheque);
+        r != 0)
+        return r;
+    int32_t result = 0;
+    for (const LinhaCheque& linha : cheque) {
+        result = ecf::send(linhaChequeRecord(linha.avanco, linha.texto.c_str()));
+        if (result != 0) return result;
+    }
+    return result;
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t ECF_API ecfLinhaCheque(uint32_t advance, const char* text) {
+    return ecf::send(linhaChequeRecord(advance, text));
+}
+
+int32_t ECF_API ecfImpCheque(uint32_t bank, const char* value, const char* payee,
+                             const char* city, const char* date, const char* free_text) {
+    return imprimeCheque(LayoutBanco, bank, value, payee, city, date, free_text);
+}
+
+int32_t ECF_API ecfImpChequeVexa(uint32_t bank, const char* value, const char* payee,
+                                 const char* city, const char* date, const char* free_text) {
+    return imprimeCheque(LayoutBancoVexa, bank, value, payee, city, date, free_text);
+}
+
+int32_t ECF_API ecfChequeKorvan(uint32_t bank, const char* value, const char* payee,
+                                const char* city, const char* date, const char* extra1,
+                                const char* extra2, const char* extra3) {
+    char layout[kDigitosLayout];
+    if (const int32_t r = LayoutBanco(bank, layout); r != 0) return r & 0xFF;
+    return ecf::send(chequeKorvanRecord(value, payee, city, date, extra1, extra2, extra3,
+                                        layout));
+}
+
+}  // extern "C"

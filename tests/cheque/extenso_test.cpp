@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "cheque/extenso.h"
+#include "currency_dir.h"
+
+namespace {
+
+using ecf::cheque::EstadoExtenso;
+using ecf::cheque::Extenso;
+
+// "1 234 567,89" as the 14-character amount "00000123456789".
+std::string amount(const std::string& figures) {
+    std::string digits;
+    for (char c : figures)
+        if (c != ' ' && c != ',') digits += c;
+    return std::string(14 - digits.size(), '0') + digits;
+}
+
+std::string filled(const std::string& text, std::size_t length, char fill) {
+    return text + std::string(length > text.size() ? length - text.size() : 0, fill);
+}
+
+struct Words {
+    int32_t result;
+    std::string line1;
+    std::string line2;
+};
+
+class ExtensoTest : public ecf::test::CurrencyDir {
+protected:
+    void SetUp() override {
+        CurrencyDir::SetUp();
+        writeNames("REAL", "REAIS");  // 4 and 5 characters, no trailing space
+    }
+
+    static Words run(const std::string& amount14, int32_t width1 = 54, int32_t width2 = 69) {
+        EstadoExtenso e;
+        e.LarguraLinha1 = width1;
+        e.LarguraLinha2 = width2;
+        const int32_t r = Extenso(e, amount14.c_str());
+        return {r, e.LinhaExtenso1.c_str(), e.LinhaExtenso2.c_str()};
+    }
+
+    // The words alone, on a line wide enough for any amount.
+    static std::string words(const std::string& figures) {
+        Words w = run(amount(figures), 300, 10);
+        EXPECT_EQ(w.result, 0) << figures;
+        EXPECT_EQ(w.line2, "***********") << figures;
+        return w.line1.substr(0, w.line1.find_last_not_of('*') + 1);
+    }
+};
+
+TEST_F(ExtensoTest, WorkedExamplesOnLinesOf55And70) {
+    struct {
+        const char* figures;
+        std::string line1;
+        char fill1;
+        std::string line2;
+    } cases[] = {
+        {"1,00", "( UM REAL) ", '*', ""},
+        {"0,01", "( UM CENTAVO ) ", '*', ""},
+        {"21,01", "( VINTE E UM REAIS E UM CENTAVO ) ", '*', ""},
+        {"10 001,05", "( DEZ MIL, UM REAIS E CINCO CENTAVOS ) ", '*', ""},
+        {"1 000 000,00", "( UM MILH\xC7O DE  REAIS) ", '*', ""},
+        {"1 500,25", "( UM MIL, QUINHENTOS REAIS E VINTE E CINCO CENTAVOS ) ", '*', ""},
+        {"1 234 567,89", "( UM MILH\xC7O, DUZENTOS E TRINTA E QUATRO MIL, ", '-',
+         "QUINHENTOS E SESSENTA E SETE REAIS E OITENTA E NOVE CENTAVOS ) "},
+    };
+    for (const auto& c : cases) {
+        const Words w = run(amount(c.figures));
+        EXPECT_EQ(w.result, 0) << c.figures;
+        EXPECT_EQ(w.line1, filled(c.line1, 55, c.fill1)) << c.figures;
+        EXPECT_EQ(w.line2, filled(c.line2, 70, '*')) << c.figures;
+    }
+}
+
+TEST_F(ExtensoTest, GroupsScalesCurrencyAndCentavos) {
+    struct {
+        const char* figures;
+        const char* words;
+    } cases[] = {
+        {"0,00", "( ) "},
+        {"1 001,00", "( UM MIL, UM REAIS) "},
+        {"1 000,00", "( UM MIL REAIS) "},
+        {"1 000 000 000,00", "( UM BILH\xC7O DE  REAIS) "},
+        {"1 001 000,00", "( UM MILH\xC7O, UM MIL REAIS) "},
+        {"2 000 000 000,00", "( DOIS BILH\xE5" "ES DE  REAIS) "},
+        {"1 001 000 000,00", "( UM BILH\xC7O, UM MILH\xC7O DE  REAIS) "},
+        {"3 000 000,03", "( TR\xD2S MILH\xE5" "ES DE  REAIS E TR\xD2S CENTAVOS ) "},
+        {"0,50", "( CINQUENTA CENTAVOS ) "},
+        {"0,21", "( VINTE E UM CENTAVOS ) "},
+        {"0,11", "( ONZE CENTAVOS ) "},
+        {"0,10", "( DEZ CENTAVOS ) "},
+        {"100,00", "( CEM REAIS) "},
+        {"100 000,00", "( CEM MIL REAIS) "},
+        {"101,00", "( CENTO E UM REAIS) "},
+        {"110,00", "( CENTO E DEZ REAIS) "},
+        {"115,00", "( CENTO E QUINZE REAIS) "},
+        {"121,00", "( CENTO E VINTE E UM REAIS) "},
+        {"200,00", "( DUZENTOS REAIS) "},
+        {"999 999 999 999,99",
+         "( NOVECENTOS E NOVENTA E NOVE BILH\xE5" "ES, NOVECENTOS E NOVENTA E NOVE MILH\xE5"
+         "ES, NOVECENTOS E NOVENTA E NOVE MIL, NOVECENTOS E NOVENTA E NOVE REAIS E NOVENTA "
+         "E NOVE CENTAVOS ) "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(words(c.figures), c.words) << c.figures;
+}
+
+TEST_F(ExtensoTest, SpacesAndOtherNonDigitsCountAsZero) {
+    EXPECT_EQ(run("          0100", 300).line1.substr(0, 13), "( UM REAL) **");
+    EXPECT_EQ(run("ABCDEFGHIJKLMN", 300).line1.substr(0, 6), "( ) **");
+    // A short amount is read by position; the missing characters count as zeros.
+    EXPECT_EQ(run("1", 300).line1.substr(0, 26), "( CEM BILH\xE5" "ES DE  REAIS) *");
+}
+
+TEST_F(ExtensoTest, LineOneTakesAWordThatEndsOnItsWidthButNotOneMore) {
+    // "( UM REAL) " is 11 characters: the closing ") " brings the count to 11.
+    const Words fits = run(amount("1,00"), 11, 20);
+    EXPECT_EQ(fits.line1, "( UM REAL) *");
+    EXPECT_EQ(fits.line2, std::string(21, '*'));
+
+    const Words moves = run(amount("1,00"), 10, 20);
+    EXPECT_EQ(moves.line1, "( UM REAL--");
+    EXPECT_EQ(moves.line2, filled(") ", 21, '*'));
+}
+
+TEST_F(ExtensoTest, LineTwoDoesNotCountItsFirstWordAndMustStayBelowItsWidth) {
+    // Line 1 of width 1 takes nothing: "( " opens line 2 uncounted, and the
+    // words after it, "UM REAL) ", count 9.
+    EXPECT_EQ(run(amount("1,00"), 1, 10).line2, "( UM REAL) ");
+    EXPECT_EQ(run(amount("1,00"), 1, 9).result, 23);
+    EXPECT_EQ(run(amount("1,00"), 1, 10).line1, "--");
+
+    // A long first word makes line 2 longer than its width + 1, uncut, unfilled.
+    const Words w = run(amount("1 200,00"), 10, 8);
+    EXPECT_EQ(w.result, 0);
+    EXPECT_EQ(w.line1, "( UM MIL, -");
+    EXPECT_EQ(w.line2, "DUZENTOS REAIS) ");
+}
+
+TEST_F(ExtensoTest, TooManyWordsGive23) {
+    EXPECT_EQ(run(amount("777 777 777 777,77")).result, 23);
+    EXPECT_EQ(run(amount("1 234 567,89"), 54, 10).result, 23);
+}
+
+TEST_F(ExtensoTest, AnyWidthIsSafe) {
+    const int32_t widths[] = {INT32_MIN, -100, -1, 0, 1, 1000, INT32_MAX};
+    for (int32_t w1 : widths) {
+        for (int32_t w2 : widths) {
+            const Words w = run(amount("777 777 777 777,77"), w1, w2);
+            EXPECT_TRUE(w.result == 0 || w.result == 23) << w1 << " " << w2;
+            EXPECT_LE(w.line1.size(), ecf::cheque::kCapacidadeExtenso);
+            EXPECT_LE(w.line2.size(), ecf::cheque::kCapacidadeExtenso);
+        }
+    }
+}
+
+TEST_F(ExtensoTest, MissingOrEmptyCurrencyFileGives22EvenWithoutACurrencyName) {
+    writeCurrencyFile("");
+    EXPECT_EQ(run(amount("0,50")).result, 22);
+    std::remove("moeda");
+    EXPECT_EQ(run(amount("0,00")).result, 22);
+    EXPECT_EQ(run(amount("1,00")).result, 22);
+}
+
+TEST_F(ExtensoTest, AShortFileOverwritesOnlyItsOwnBytes) {
+    EXPECT_EQ(words("2,00"), "( DOIS REAIS) ");
+    writeCurrencyFile("ABC");
+    EXPECT_EQ(words("1,00"), "( UM ABCL) ");
+    EXPECT_EQ(words("2,00"), "( DOIS REAIS) ");
+#ifndef _WIN32
+    // A directory opens but fails to read: the names stay as they were.
+    std::remove("moeda");
+    std::filesystem::create_directory("moeda");
+    EXPECT_EQ(words("1,00"), "( UM ABCL) ");
+#endif
+}
+
+TEST_F(ExtensoTest, NamesWithoutTheirNulStopAtTwentyOneBytes) {
+    writeCurrencyFile(std::string(21, 'S') + std::string(21, 'P'));
+    EXPECT_EQ(words("1,00"), "( UM " + std::string(21, 'S') + ") ");
+    EXPECT_EQ(words("2,00"), "( DOIS " + std::string(21, 'P') + ") ");
+    writeNames("REAL", "REAIS");
+}
+
+}  // namespace
