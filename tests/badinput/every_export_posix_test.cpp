@@ -178,7 +178,7 @@ protected:
         SCOPED_TRACE(what);
         for (const Exchange& e : r.exchanges) {
             if (!e.opened) continue;
-            EXPECT_EQ(ecf::test::wireFault(e.wire, e.readLength), "") << ecf::test::hex(e.wire);
+            EXPECT_EQ(ecf::wire::wireFault(e.wire, e.readLength), "") << ecf::test::hex(e.wire);
         }
         EXPECT_EQ(r.outFault, "");
         if (call.returns == Returns::text) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace ecf::test {
+namespace ecf::wire {
 
 struct CodeRule {
     uint8_t code;
@@ -63,4 +63,4 @@ inline std::string wireFault(const std::vector<uint8_t>& frame, uint32_t readLen
     return "unknown command code " + std::to_string(frame[2]);
 }
 
-}  // namespace ecf::test
+}  // namespace ecf::wire
