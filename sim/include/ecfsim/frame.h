@@ -1,0 +1,71 @@
+// Reads frames off the line byte by byte, as the printer's firmware does:
+// ESC, the lead byte, the command code, the rest of the record whose length the
+// register gives, then the checksum byte. Bytes outside a frame are dropped;
+// every fault ends the frame and the reader waits for the next ESC.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "ecfsim/register.h"
+
+namespace ecfsim {
+
+using SteadyClock = std::chrono::steady_clock;
+using TimePoint = SteadyClock::time_point;
+using Milliseconds = std::chrono::milliseconds;
+
+struct FrameEvent {
+    enum class Kind {
+        command,      // a whole record with a good checksum (or a free text line)
+        badChecksum,  // a whole record whose checksum byte is wrong
+        unknownCode,  // a command code the register does not know
+        badLead,      // the byte after ESC is neither `f` nor `n`
+        cutShort,     // the line went quiet in the middle of a frame
+    };
+    Kind kind;
+    std::vector<uint8_t> record;  // lead byte onwards, without ESC and checksum
+};
+
+struct FrameTiming {
+    // No byte for this long inside a frame ends it.
+    Milliseconds interByte{500};
+    // 0xDA has a 187- and a 202-byte form. When the byte after the 187th is a
+    // good checksum for the short form, the reader waits this long for more
+    // bytes before it takes the short form.
+    Milliseconds longFormWait{50};
+};
+
+class FrameReader {
+public:
+    explicit FrameReader(FrameTiming timing = {}) : timing_(timing) {}
+
+    // Takes one byte received at `now`; returns an event when it ends a frame.
+    std::optional<FrameEvent> push(uint8_t byte, TimePoint now);
+    // Lets time pass without bytes; returns an event when a wait ran out.
+    std::optional<FrameEvent> tick(TimePoint now);
+    // When tick() next has something to do, if ever.
+    std::optional<TimePoint> deadline() const;
+
+    bool inFrame() const { return state_ != State::hunting; }
+    // Bytes dropped because they stood outside any frame.
+    uint64_t droppedBytes() const { return dropped_; }
+
+private:
+    enum class State { hunting, lead, code, body, checksum, shortFormCandidate };
+
+    std::optional<FrameEvent> finish(FrameEvent::Kind kind);
+    bool checksumMatches(uint8_t checksum) const;
+
+    FrameTiming timing_;
+    State state_ = State::hunting;
+    std::vector<uint8_t> record_;
+    std::size_t expected_ = 0;    // record length awaited
+    std::size_t longLength_ = 0;  // the longer form's length, while still possible
+    TimePoint lastByte_{};
+    uint64_t dropped_ = 0;
+};
+
+}  // namespace ecfsim
