@@ -1,4 +1,7 @@
-# The soak runs against the register-driven printer of the benchmarks.
-target_sources(test_soak PRIVATE ${PROJECT_SOURCE_DIR}/bench/wire_printer.cpp)
-target_include_directories(test_soak PRIVATE ${PROJECT_SOURCE_DIR}/bench ${PROJECT_SOURCE_DIR}/fuzz/support)
+# The soak talks to the ecf-sim program; it is long by the standards of the
+# other tests.
+if(TARGET ecf-sim)
+  add_dependencies(test_soak ecf-sim)
+  target_compile_definitions(test_soak PRIVATE ECF_SIM_PROGRAM="$<TARGET_FILE:ecf-sim>")
+endif()
 set(ECF_TEST_TIMEOUT 90)
