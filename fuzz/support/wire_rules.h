@@ -15,7 +15,8 @@ namespace ecf::wire {
 struct CodeRule {
     uint8_t code;
     std::vector<uint32_t> recordLengths;  // 0xDA has two forms
-    std::vector<uint32_t> replyLengths;   // empty: any (the read-out's is computed)
+    std::vector<uint32_t> replyLengths;   // empty: any (the read-out: a status byte when
+                                          // printed, a computed length over the line)
 };
 
 inline const std::vector<CodeRule>& commandRegister() {
@@ -55,7 +56,7 @@ inline std::string wireFault(const std::vector<uint8_t>& frame, uint32_t readLen
         bool lengthKnown = false;
         for (uint32_t n : rule.recordLengths) lengthKnown = lengthKnown || n == recordLength;
         if (!lengthKnown) return "record length " + std::to_string(recordLength) + " for its code";
-        if (rule.replyLengths.empty()) return readLength > 1 ? "" : "read-out without a reply";
+        if (rule.replyLengths.empty()) return readLength >= 1 ? "" : "read-out without an answer";
         for (uint32_t n : rule.replyLengths)
             if (n == readLength) return "";
         return "reply length " + std::to_string(readLength) + " for its code";
