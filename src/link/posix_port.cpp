@@ -13,11 +13,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform_port.h"
-
 namespace ecf::link {
-
-std::unique_ptr<SerialPort> makePlatformPort() { return std::make_unique<PosixPort>(); }
 
 std::string devicePathFor(const char* name) {
     const std::string port = name != nullptr ? name : "";

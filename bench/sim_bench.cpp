@@ -1,0 +1,108 @@
+// Exchanges with the simulated printer on a pty: as fast as it answers, and
+// with its line paced at 9600 baud 8E1 (wall time over wire time). The X
+// reading over the line is timed beyond the link's 2 s pause.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "ecf.h"
+#include "ecfsim/line.h"
+#include "ecfsim/simulator.h"
+#include "link/link.h"
+#include "wire_printer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The simulator as installed at a shop, serving a fresh pty on its own thread.
+class SimOnPty {
+public:
+    explicit SimOnPty(bool realtime) {
+        ecfsim::SimulatorOptions options;
+        options.realtime = realtime;
+        sim_ = std::make_unique<ecfsim::Simulator>(
+            ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds())), options);
+        sim_->setPaperSink([](const std::string&) {});
+        thread_ = std::thread([this] { sim_->serve(pty_.master()); });
+        ::setenv("ECF_COM1", pty_.slavePath().c_str(), 1);
+        ChangePort(0);
+    }
+    ~SimOnPty() {
+        sim_->stop();
+        thread_.join();
+    }
+    SimOnPty(const SimOnPty&) = delete;
+    SimOnPty& operator=(const SimOnPty&) = delete;
+
+private:
+    ecfsim::PseudoTerminal pty_;
+    std::unique_ptr<ecfsim::Simulator> sim_;
+    std::thread thread_;
+};
+
+double wireMs(std::size_t record, std::size_t reply) {
+    return static_cast<double>(1 + record + 1 + reply) * ecf::bench::kByteMicroseconds / 1000.0;
+}
+
+template <typename Call>
+void simExchanges(benchmark::State& state, std::size_t record, std::size_t reply, Call call) {
+    const bool paced = state.range(0) != 0;
+    SimOnPty sim(paced);
+    std::vector<double> wallMs;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        benchmark::DoNotOptimize(call());
+        if (paced) wallMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                      benchmark::Counter::kIsRate);
+    if (paced && !wallMs.empty()) {
+        std::sort(wallMs.begin(), wallMs.end());
+        state.counters["wire_ms"] = wireMs(record, reply);
+        state.counters["wall/wire_median"] = wallMs[wallMs.size() / 2] / wireMs(record, reply);
+    }
+}
+
+// ecfSubTotal outside a receipt: the printer refuses it with a status byte,
+// which is as much an exchange as an acceptance.
+void BM_SimSubTotal(benchmark::State& state) {
+    simExchanges(state, 3, 1, [] { return ecfSubTotal(); });
+}
+BENCHMARK(BM_SimSubTotal)->ArgName("paced")->Arg(0)->UseRealTime();
+BENCHMARK(BM_SimSubTotal)->ArgName("paced")->Arg(1)->Iterations(50)->UseRealTime();
+
+void BM_SimStatusImp(benchmark::State& state) {
+    simExchanges(state, 4, 7, [] { return ecfStatusImp(); });
+}
+BENCHMARK(BM_SimStatusImp)->ArgName("paced")->Arg(0)->UseRealTime();
+BENCHMARK(BM_SimStatusImp)->ArgName("paced")->Arg(1)->Iterations(30)->UseRealTime();
+
+void BM_SimStatusCupom(benchmark::State& state) {
+    simExchanges(state, 4, 72, [] { return ecfStatusCupom(0); });
+}
+BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(0)->UseRealTime();
+BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(1)->Iterations(20)->UseRealTime();
+
+void BM_SimXReadingBeyondThePause(benchmark::State& state) {
+    SimOnPty sim(state.range(0) != 0);
+    const uint8_t record[3] = {'f', 0x12, 0x00};
+    uint8_t reply[747];
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        benchmark::DoNotOptimize(ecf::link::ComunicaECF(record, 3, reply, sizeof reply));
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        state.SetIterationTime((ms - 2000.0) / 1000.0);
+        state.counters["wall_ms"] = ms;
+    }
+    state.counters["wire_ms"] = wireMs(3, 747);
+}
+BENCHMARK(BM_SimXReadingBeyondThePause)->ArgName("paced")->Arg(0)->Iterations(2)->UseManualTime();
+BENCHMARK(BM_SimXReadingBeyondThePause)->ArgName("paced")->Arg(1)->Iterations(2)->UseManualTime();
+
+}  // namespace

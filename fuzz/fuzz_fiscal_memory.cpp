@@ -1,0 +1,16 @@
+// The fiscal memory count and read-out (through to the report file), the X
+// reading over the line and the taxpayer numbers: every argument, every count
+// byte and every reply drawn from the input.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_exports.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    ecf::fuzz::enterWorkingDirectory();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    return ecf::fuzz::runExports(data, size, "fiscaldata");
+}

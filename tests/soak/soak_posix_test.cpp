@@ -1,0 +1,157 @@
+// Twenty thousand exchanges of commands and queries, one after the other,
+// with the simulated printer (the ecf-sim program, in a process of its own so
+// that its growing journal is not counted here) on a real pseudo-terminal:
+// not one may fail (the printer accepts every command of the cycle), no
+// descriptor may stay open and the resident memory must stay flat.
+#include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ecf.h"
+#include "support/pty_peer.h"
+
+namespace {
+
+// Under AddressSanitizer freed blocks sit in quarantine and the resident
+// size grows by design; there the leak checker at exit does the watching.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentSizeMeans = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentSizeMeans = false;
+#else
+constexpr bool kResidentSizeMeans = true;
+#endif
+#else
+constexpr bool kResidentSizeMeans = true;
+#endif
+
+constexpr int kExchanges = 20000;
+constexpr int kWarmUp = 1000;
+
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.') ++n;
+        ::closedir(d);
+    }
+    return n - 1;  // the directory stream itself
+}
+
+long residentKiB() {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (f == nullptr) return -1;
+    char line[256];
+    long kib = -1;
+    while (std::fgets(line, sizeof line, f) != nullptr)
+        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::strtol(line + 6, nullptr, 10);
+    std::fclose(f);
+    return kib;
+}
+
+#ifndef ECF_SIM_PROGRAM
+#define ECF_SIM_PROGRAM ""  // built without the simulator: the soak is skipped
+#endif
+
+// The ecf-sim program on a pseudo-terminal of its own, stopped at the end.
+class SimProcess {
+public:
+    SimProcess() {
+        int out[2];
+        if (::pipe(out) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::execl(ECF_SIM_PROGRAM, ECF_SIM_PROGRAM, "--paper", "/dev/null", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        char c;
+        while (::read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
+        ::close(out[0]);
+    }
+    ~SimProcess() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string path_;
+};
+
+struct Step {
+    const char* name;
+    std::function<bool()> succeeds;
+};
+
+bool notAnError(const char* text) { return text != nullptr && std::strncmp(text, "Erro", 4) != 0; }
+
+// A receipt at the till, as the printer accepts it in this order: sales, a
+// correction, the subtotal, the payment, the closing, and the queries a point
+// of sale makes between them; then a free line in a non-fiscal document.
+std::vector<Step> aDayAtTheTill() {
+    static char a[50], b[50], c[50], d[6], e[6], f[20], g[16], h[18], i[10], j[7], k[10], l[7], m[6], n[23];
+    return {
+        {"ecfVendaItem", [] { return ecfVendaItem("ARROZ TIPO 1 5KG", "2390", 1) == 0; }},
+        {"ecfVendaItem78", [] { return ecfVendaItem78("FEIJAO 1KG", "899", 2) == 0; }},
+        {"ecfVenda_Item", [] { return ecfVenda_Item("789100", "LEITE", "2", "000", "459", 1) == 0; }},
+        {"ecfStatusCupom", [] { return notAnError(ecfStatusCupom(0)); }},
+        {"ecfCancItemDef", [] { return ecfCancItemDef("002", "") == 0; }},
+        {"ecfSubTotal", [] { return ecfSubTotal() == 0; }},
+        {"ecfStatusImp", [] { return notAnError(ecfStatusImp()); }},
+        {"ecfPagamento", [] { return ecfPagamento(1, "DINHEIRO", "5000", 0) == 0; }},
+        {"ecfStatusTroco", [] { return notAnError(ecfStatusTroco()); }},
+        {"ecfFimTrans", [] { return ecfFimTrans("OBRIGADO") == 0; }},
+        {"ecfParamStatusUser", [] { return ecfParamStatusUser(1, a, b, c, d, e, f, h, g, i, j, k, l, m, n) == 0; }},
+        {"ecfStatusAliquotas", [] { return notAnError(ecfStatusAliquotas(1)); }},
+    };
+}
+
+TEST(Soak, TwentyThousandExchangesWithoutAFailureALeakOrGrowth) {
+    if (std::string(ECF_SIM_PROGRAM).empty()) GTEST_SKIP() << "built without the simulator";
+    SimProcess printer;
+    ASSERT_FALSE(printer.path().empty()) << "ecf-sim did not start";
+    ecf::test::ScopedEnv port("ECF_COM1", printer.path());
+    ChangePort(0);
+    const std::vector<Step> steps = aDayAtTheTill();
+
+    const int descriptorsBefore = openDescriptors();
+    long residentAfterWarmUp = 0;
+    int failures = 0;
+    std::string firstFailure;
+    for (int x = 0; x < kExchanges; ++x) {
+        const Step& step = steps[static_cast<std::size_t>(x) % steps.size()];
+        if (!step.succeeds()) {
+            if (failures++ == 0) firstFailure = step.name + (" at exchange " + std::to_string(x));
+        }
+        if (x == kWarmUp) residentAfterWarmUp = residentKiB();
+    }
+    const long residentAtEnd = residentKiB();
+
+    EXPECT_EQ(failures, 0) << "first: " << firstFailure;
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    if (kResidentSizeMeans) {
+        EXPECT_LT(residentAtEnd - residentAfterWarmUp, 512)
+            << residentAfterWarmUp << " KiB after the warm-up, " << residentAtEnd << " KiB at the end";
+    }
+}
+
+}  // namespace
