@@ -17,6 +17,9 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/ecfConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/ecfConfig.cmake ${PROJECT_BINARY_DIR}/ecfConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ecf)
 
+# The pkg-config file finds its prefix from where it lies, so the package can move.
+file(RELATIVE_PATH ECF_PC_TO_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" ECF_PC_TO_PREFIX "${ECF_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ecf.pc.in ${PROJECT_BINARY_DIR}/ecf.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ecf.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 install(FILES ${ECF_EXPORTS_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/ecf)

@@ -1,0 +1,144 @@
+"""The Python binding and the ecf tool against the simulated printer.
+
+Needs ECF_LIBRARY (libecf.so), ECF_SIM (ecf-sim) and ECF_TOOL (the ecf
+program); the build's test runner sets them.
+"""
+
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+import ecf  # noqa: E402
+
+
+class SimulatedPrinter:
+    """ecf-sim on a pseudo-terminal, linked at a temporary path."""
+
+    def __init__(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.link = os.path.join(self.dir.name, "com1")
+        self.paper = os.path.join(self.dir.name, "paper.txt")
+        self.process = subprocess.Popen(
+            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper],
+            stdout=subprocess.PIPE,
+            stderr=subprocess.STDOUT,
+        )
+        deadline = time.monotonic() + 10
+        while not os.path.exists(self.link):
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                raise RuntimeError("ecf-sim did not start")
+            time.sleep(0.02)
+
+    def paper_text(self):
+        with open(self.paper, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.process.stdout.close()
+        self.dir.cleanup()
+
+
+class BindingTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.printer = SimulatedPrinter()
+        os.environ["ECF_COM1"] = cls.printer.link
+        cls.lib = ecf.Library()
+        cls.lib.ChangePort(0)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.printer.stop()
+
+    def test_every_export_of_the_list_is_a_method(self):
+        names = {e.short_name for e in self.lib.exports}
+        self.assertEqual(len(names), len(self.lib.exports))
+        for name in names:
+            self.assertTrue(callable(getattr(self.lib, name)), name)
+
+    def test_a_receipt_with_texts_and_out_parameters(self):
+        lib = self.lib
+        self.assertEqual(lib.VendaItem("CAFÉ 500G", "1590", 1), 0)
+        self.assertEqual(lib.SubTotal(), 0)
+        self.assertEqual(lib.Pagamento(1, "", "2000", 0), 0)
+        self.assertEqual(lib.FimTrans(""), 0)
+        self.assertIn("CAFÉ 500G", self.printer.paper_text())  # code page 850 both ways
+
+        result, change = lib.ParamStatusTroco()
+        self.assertEqual(result, 0)
+        self.assertEqual(set(change), {"a", "b"})
+        self.assertEqual(int(change["a"]), 410)
+
+        result, status = lib.ParamStatusImp()
+        self.assertEqual(result, 0)
+        self.assertIsInstance(status["byte3"], int)
+        self.assertEqual(len(lib.StatusCupom(0)), 67)
+
+    def test_arguments_are_checked_before_the_call(self):
+        with self.assertRaises(ValueError):
+            self.lib.CargaTabAliq(300, "1700")
+        with self.assertRaises(TypeError):
+            self.lib.VendaItem("ONLY ONE")
+
+
+class ToolTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.printer = SimulatedPrinter()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.printer.stop()
+
+    def run_tool(self, *args):
+        env = dict(os.environ, ECF_COM1=self.printer.link)
+        return subprocess.run(
+            [os.environ["ECF_TOOL"], *args], env=env, capture_output=True, text=True, timeout=60
+        )
+
+    def test_names_aliases_json_and_exit_status(self):
+        by_name = self.run_tool("--json", "StatusImp")
+        by_alias = self.run_tool("--json", "status-imp")
+        self.assertEqual(by_name.returncode, 0, by_name.stderr)
+        self.assertEqual(json.loads(by_name.stdout)["text"], json.loads(by_alias.stdout)["text"])
+
+        refused = self.run_tool("--json", "FimTrans", "X")  # nothing open: the printer refuses
+        self.assertNotEqual(refused.returncode, 0)
+        self.assertNotEqual(json.loads(refused.stdout)["result"], 0)
+
+        params = json.loads(self.run_tool("--json", "param-status-troco").stdout)
+        self.assertEqual(set(params["outputs"]), {"a", "b"})
+
+    def test_wrong_arguments_are_refused_with_a_clear_error(self):
+        cases = [
+            ("CargaTabAliq", "300", "1700"),  # a byte
+            ("VendaItem", "ARROZ", "100", "seven"),  # not a number
+            ("VendaItem", "ARROZ"),  # missing arguments
+            ("NoSuchCommand",),
+        ]
+        for args in cases:
+            with self.subTest(args=args):
+                done = self.run_tool(*args)
+                self.assertNotEqual(done.returncode, 0)
+                self.assertTrue(done.stderr.strip())
+
+    def test_device_option_points_the_port_at_a_path(self):
+        done = subprocess.run(
+            [os.environ["ECF_TOOL"], "--port", "COM3", "--device", self.printer.link, "StatusImp"],
+            capture_output=True, text=True, timeout=60,
+        )
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        missing = self.run_tool("--device", "/nonexistent/tty", "SubTotal")
+        self.assertIn("1030", missing.stdout)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,101 @@
+#include "memory_report.h"
+
+#include <cstdio>
+
+namespace ecf::fiscaldata {
+
+namespace {
+
+// A field of a record, written as prefix, the field up to its first NUL, suffix.
+struct FieldFormat {
+    std::size_t offset;
+    std::size_t width;
+    const char* prefix;
+    const char* suffix;
+};
+
+// Owner record: "%s    " x3, "%s        ", "%s    ", "%s\n".
+constexpr FieldFormat kOwnerLine[] = {
+    {0, 18, "", "    "},         // CGC
+    {18, 15, "", "    "},        // IE
+    {33, 8, "", "    "},         // start date
+    {41, 5, "", "        "},     // start time
+    {46, 8, "", "    "},         // end date
+    {54, 5, "", "\n"},           // end time
+};
+
+// Reduction record: "   %s     ", "%s  ", "    %s  ", " %s  ", "%s  \n".
+constexpr FieldFormat kReductionLine[] = {
+    {0, 4, "   ", "     "},      // reduction number
+    {4, 4, "", "  "},            // restart counter
+    {8, 8, "    ", "  "},        // date
+    {16, 5, " ", "  "},          // time
+    {21, 20, "", "  \n"},        // total
+};
+
+constexpr std::size_t kOwnerLineLength = 83;
+constexpr std::size_t kReductionLineLength = 62;
+
+// Text whose LF bytes go out as CR LF.
+class ReportText {
+public:
+    explicit ReportText(std::size_t expected) { out_.reserve(expected); }
+
+    void text(const char* s) {
+        for (; *s != '\0'; ++s) put(static_cast<uint8_t>(*s));
+    }
+    void field(const uint8_t* bytes, std::size_t width) {
+        for (std::size_t i = 0; i < width && bytes[i] != 0; ++i) put(bytes[i]);
+    }
+    template <std::size_t N>
+    void record(const uint8_t* bytes, const FieldFormat (&line)[N]) {
+        for (const FieldFormat& f : line) {
+            text(f.prefix);
+            field(bytes + f.offset, f.width);
+            text(f.suffix);
+        }
+    }
+    std::string take() { return std::move(out_); }
+
+private:
+    void put(uint8_t c) {
+        if (c == '\n') out_.push_back('\r');
+        out_.push_back(static_cast<char>(c));
+    }
+    std::string out_;
+};
+
+// How many records of `size` bytes from `at` lie wholly inside the reply.
+std::size_t recordsInside(int64_t count, std::size_t at, std::size_t size, std::size_t length) {
+    if (count <= 0 || at >= length) return 0;
+    const std::size_t fit = (length - at) / size;
+    return static_cast<uint64_t>(count) < fit ? static_cast<std::size_t>(count) : fit;
+}
+
+}  // namespace
+
+std::string memoryReport(const MemoryCounts& counts, const uint8_t* reply, std::size_t length) {
+    const std::size_t owners = recordsInside(counts.owners, kOwnersAt, kOwnerRecord, length);
+    const std::size_t reductionsStart = reductionsAt(counts.owners > 0 ? counts.owners : 0);
+    const std::size_t reductions =
+        recordsInside(counts.reductions, reductionsStart, kReductionRecord, length);
+
+    ReportText report(512 + owners * (kOwnerLineLength + 1) +
+                      reductions * (kReductionLineLength + 1));
+    report.text("# **RELATORIO DA LEITURA DA MEMORIA FISCAL**\n");
+    report.text("\n# Relacao dos proprietarios anteriores\n\n");
+    char countLine[96];
+    std::snprintf(countLine, sizeof countLine, "#Numero de usuarios = %lld. Total de %lld registros\n\n",
+                  static_cast<long long>(counts.owners), static_cast<long long>(counts.reductions));
+    report.text(countLine);
+    report.text("#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\n\n");
+    for (std::size_t i = 0; i < owners; ++i)
+        report.record(reply + kOwnersAt + i * kOwnerRecord, kOwnerLine);
+    report.text("\n# Relacao das Reducoes\n");
+    report.text("# Reducao   Reinicio  Data\t Hora\tTotal\n\n");
+    for (std::size_t i = 0; i < reductions; ++i)
+        report.record(reply + reductionsStart + i * kReductionRecord, kReductionLine);
+    return report.take();
+}
+
+}  // namespace ecf::fiscaldata

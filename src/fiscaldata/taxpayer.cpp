@@ -1,0 +1,76 @@
+#include "taxpayer.h"
+
+#include <vector>
+
+#include "ecf.h"
+
+namespace ecf::fiscaldata {
+
+namespace {
+
+TaxpayerText resultText;
+
+// Reads the fiscal memory into *reply and gives the offset of its last owner
+// record. With no owner (or a count that is not one) there is no record to
+// read, so the read-out is not asked for.
+int32_t lastOwnerRecord(PrinterLine& line, std::vector<uint8_t>* reply, std::size_t* at) {
+    const Selection selection = taxpayerSelection();
+    MemoryCounts counts;
+    if (const int32_t result = countQuery(line, selection, &counts); result != 0) return result;
+    if (counts.owners <= 0) return kNoOwner;
+    if (!allocateReadOut(counts, reply)) return kNoMemory;
+    const int32_t result = line.query(selectionRecord(kReadOut, selection), reply->data(),
+                                      static_cast<uint32_t>(reply->size()));
+    if (result != 0) return result;
+    *at = kOwnersAt + kOwnerRecord * static_cast<std::size_t>(counts.owners - 1);
+    if (*at + kOwnerRecord > reply->size()) return kNoOwner;
+    return 0;
+}
+
+}  // namespace
+
+char* cgcIe(PrinterLine& line) {
+    resultText.clear();
+    try {
+        std::vector<uint8_t> reply;
+        std::size_t at = 0;
+        if (const int32_t result = lastOwnerRecord(line, &reply, &at); result != 0)
+            return resultText.error(result);
+        resultText.appendField(reply.data() + at, kCgcWidth);
+        resultText.appendField(reply.data() + at + kIeAt, kIeWidth);
+    } catch (...) {
+        return resultText.error(kNoMemory);
+    }
+    return resultText.data();
+}
+
+int32_t paramCgcIe(PrinterLine& line, char* cgc, char* ie) {
+    try {
+        std::vector<uint8_t> reply;
+        std::size_t at = 0;
+        if (const int32_t result = lastOwnerRecord(line, &reply, &at); result != 0) return result;
+        if (cgc != nullptr) {
+            for (std::size_t i = 0; i < kCgcWidth; ++i) cgc[i] = static_cast<char>(reply[at + i]);
+            cgc[kCgcWidth] = '\0';
+        }
+        if (ie != nullptr) {
+            for (std::size_t i = 0; i < kIeWidth; ++i) ie[i] = static_cast<char>(reply[at + kIeAt + i]);
+            ie[kIeWidth] = '\0';
+        }
+    } catch (...) {
+        return kNoMemory;
+    }
+    return 0;
+}
+
+}  // namespace ecf::fiscaldata
+
+extern "C" {
+
+char* ECF_API ecfCGC_IE(void) { return ecf::fiscaldata::cgcIe(ecf::fiscaldata::serialLine()); }
+
+int32_t ECF_API ecfParamCGC_IE(char* cgc, char* ie) {
+    return ecf::fiscaldata::paramCgcIe(ecf::fiscaldata::serialLine(), cgc, ie);
+}
+
+}  // extern "C"

@@ -1,0 +1,158 @@
+// The six exports against a scripted printer at the other end of a
+// pseudo-terminal: the records as they reach the line, and the answers.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "ecf.h"
+#include "printer_script.h"
+#include "support/pty_peer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ecf::test;
+
+// ESC, the record, and the byte that makes the frame sum to 0 modulo 256.
+std::string framed(const std::string& record) {
+    unsigned sum = 0x1B;
+    for (unsigned char c : record) sum += c;
+    return hexOf(bytesOf("\x1B" + record + static_cast<char>((256 - sum % 256) % 256)));
+}
+
+class FiscalDataExports : public ::testing::Test {
+protected:
+    PtyPeer peer;
+    ScopedEnv env{"ECF_COM1", peer.path()};
+    fs::path file = fs::temp_directory_path() / "ecf_exports_report.txt";
+    void SetUp() override {
+        ChangePort(0);
+        fs::remove(file);
+    }
+    void TearDown() override { fs::remove(file); }
+};
+
+std::string record(char code, char mode, const std::string& dates, const std::string& reductions) {
+    return std::string("f") + code + mode + (dates.empty() ? std::string(12, '\0') : dates) +
+           (reductions.empty() ? std::string(8, '\0') : reductions);
+}
+
+TEST_F(FiscalDataExports, CountQueryRecordsAndDigitsOnTheLine) {
+    const struct {
+        uint8_t mode;
+        const char *initial, *final;
+        uint32_t first, last;
+        std::string record;
+    } cases[] = {
+        {3, "010298", "310399", 7, 8, record('&', 3, "010298310399", "")},
+        {3, "0298", "1310399", 0, 0, record('&', 3, "  0298310399", "")},
+        {1, nullptr, "", 0, 0, record('&', 1, "            ", "")},
+        {2, "010298", "310399", 1, 30, record('&', 2, "", "00010030")},
+        {4, nullptr, nullptr, 12345, 4294967295u, record('&', 4, "", "23457295")},
+        {0, "x", "y", 9999, 10000, record('&', 0, "", "99990000")},
+        {200, "x", "y", 5, 6, record('&', static_cast<char>(200), "", "00050006")},
+    };
+    for (const auto& c : cases) {
+        peer.serve({{25, bytesOf(countReply("03", "0012"))}});
+        char owners[3] = "??", reductions[5] = "????";
+        EXPECT_EQ(ecfDispMemFisc(owners, reductions, c.mode, c.initial, c.final, c.first, c.last), 0);
+        EXPECT_EQ(hex(peer.wait()), framed(c.record)) << int{c.mode};
+        EXPECT_STREQ(owners, "03");
+        EXPECT_STREQ(reductions, "0012");
+    }
+}
+
+TEST_F(FiscalDataExports, PrintedReadOutIsOneCommand) {
+    peer.serve({{25, {0x07}}});
+    EXPECT_EQ(ecfLeitMemFisc(2, nullptr, nullptr, 1, 30, file.string().c_str()), 7);
+    EXPECT_EQ(hex(peer.wait()), framed(record('\x15', 2, "", "00010030")));
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(FiscalDataExports, ReadOutOverTheLineWritesTheReport) {
+    const std::string owner = ownerRecord(std::string("12.3\0" "5.678/0001-90", 18),
+                                          "123.456\n789.012", "01/02/98", "08:30", "31/12/99", "18:00");
+    const std::string reduction =
+        reductionRecord("0004", "0001", std::string("03\0" "02/98", 8), "00:01", "1234,56\n");
+    peer.serve({{25, bytesOf(countReply("01", "0001"))},
+                {25, bytesOf(readOutReply({owner}, {reduction}))}});
+    EXPECT_EQ(ecfLeitMemFisc(3, "010298", "310399", 0, 0, file.string().c_str()), 0);
+    EXPECT_EQ(hex(peer.wait()), framed(record('&', 3, "010298310399", "")) + " " +
+                                    framed(record('\x15', 3, "010298310399", "")));
+    std::ifstream got(file, std::ios::binary), expected(fs::path(ECF_TEST_DATA_DIR) / "fiscaldata" /
+                                                            "nul_in_fields.txt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(got), {}),
+              std::string(std::istreambuf_iterator<char>(expected), {}));
+}
+
+// Lines laid out by the report's columns: owner lines are 83 characters and
+// reduction lines 62, with full-width fields.
+std::string line(std::size_t width, std::initializer_list<std::pair<std::size_t, std::string>> at) {
+    std::string s(width, ' ');
+    for (const auto& [column, text] : at) s.replace(column, text.size(), text);
+    return s + "\r\n";
+}
+
+TEST_F(FiscalDataExports, LargestReadOutArrivesWholeAndIsWrittenWhole) {
+    std::vector<std::string> owners, reductions;
+    std::string expected = "#Numero de usuarios = 20. Total de 9999 registros\r\n\r\n";
+    expected += "#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\r\n\r\n";
+    for (int i = 10; i < 30; ++i) {
+        const std::string n = std::to_string(i);
+        owners.push_back(ownerRecord("CGC-" + n + "-..........", "IE-" + n + "-.........", "01/01/" + n,
+                                     "10:" + n, "31/12/" + n, "23:" + n));
+        const std::string& o = owners.back();
+        expected += line(83, {{0, o.substr(0, 18)}, {22, o.substr(18, 15)}, {41, o.substr(33, 8)},
+                              {53, o.substr(41, 5)}, {66, o.substr(46, 8)}, {78, o.substr(54, 5)}});
+    }
+    expected += "\r\n# Relacao das Reducoes\r\n# Reducao   Reinicio  Data\t Hora\tTotal\r\n\r\n";
+    for (int i = 1; i <= 9999; ++i) {
+        char n[5];
+        std::snprintf(n, sizeof n, "%04d", i);
+        const std::string total = std::string(16, '0') + n;
+        reductions.push_back(reductionRecord(n, "0002", "28/02/99", "23:59", total));
+        expected += line(62, {{3, n}, {12, "0002"}, {22, "28/02/99"}, {33, "23:59"}, {40, total}});
+    }
+    peer.serve({{25, bytesOf(countReply("20", "9999"))},
+                {25, bytesOf(readOutReply(owners, reductions))}});
+    EXPECT_EQ(ecfLeitMemFisc(4, nullptr, nullptr, 1, 9999, file.string().c_str()), 0);
+    peer.wait();
+    std::ifstream in(file, std::ios::binary);
+    const std::string report(std::istreambuf_iterator<char>(in), {});
+    ASSERT_GE(report.size(), expected.size());
+    EXPECT_TRUE(report.compare(report.size() - expected.size(), std::string::npos, expected) == 0);
+}
+
+TEST_F(FiscalDataExports, XReadingBlocksInArgumentOrder) {
+    std::string reply = "\x01\x02\x03";
+    for (int i = 3; i < 747; ++i) reply += static_cast<char>('A' + i % 26);
+    peer.serve({{5, bytesOf(reply)}});
+    char first[173], last[163], g[10][42];
+    EXPECT_EQ(ecfParamLXSerial(first, last, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8], g[9]), 0);
+    EXPECT_EQ(hex(peer.wait()), "1B 66 12 00 6D");
+    EXPECT_EQ(std::string(first), reply.substr(3, 172));
+    EXPECT_EQ(std::string(last), reply.substr(585));
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(std::string(g[k]), reply.substr(175 + 41 * k, 41)) << k;
+}
+
+TEST(FiscalDataExportsWithoutPort, FailuresReachTheCaller) {
+    ScopedEnv env{"ECF_COM1", "/nonexistent/ecf-port"};
+    ChangePort(0);
+    char owners[3] = "??", reductions[5] = "????";
+    EXPECT_EQ(ecfDispMemFisc(owners, reductions, 4, nullptr, nullptr, 0, 1), 1030);
+    EXPECT_STREQ(owners, "");
+    EXPECT_STREQ(reductions, "");
+    EXPECT_EQ(ecfLeitMemFisc(4, nullptr, nullptr, 0, 1, "/nonexistent/report"), 1030);
+    EXPECT_STREQ(ecfLeituraXSerial(), "Erro: 1030");
+    EXPECT_STREQ(ecfCGC_IE(), "Erro: 1030");
+    EXPECT_EQ(ecfParamCGC_IE(nullptr, nullptr), 1030);
+    EXPECT_EQ(ecfParamLXSerial(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, nullptr),
+              1030);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// A scripted printer for the fiscal data operations: every exchange runs the
+// real link over a fake port, so the frames, reply lengths and pauses are
+// those the serial line would see; and builders for the printer's replies.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "fiscaldata/printer_line.h"
+#include "link/fake_port.h"
+#include "link/link.h"
+
+namespace ecf::test {
+
+using Bytes = std::vector<uint8_t>;
+constexpr const char* kBusy = "\x01busy";  // an answer that makes the port be in use (1010)
+
+class ScriptedPrinter final : public fiscaldata::PrinterLine {
+public:
+    struct Exchange {
+        Bytes frame;
+        uint32_t replyLength;
+        std::vector<uint32_t> pauses;
+    };
+
+    explicit ScriptedPrinter(std::vector<std::string> answers)
+        : answers_(answers.begin(), answers.end()) {}
+
+    std::vector<Exchange> exchanges;
+
+    int32_t query(const uint8_t* record, uint32_t length, uint8_t* reply,
+                  uint32_t replyLength) override {
+        link::FakePort port;
+        if (!answers_.empty()) {
+            if (answers_.front() == kBusy) port.openError = link::OpenError::accessDenied;
+            port.replyBytes.assign(answers_.front().begin(), answers_.front().end());
+            answers_.pop_front();
+        }
+        const int32_t result = link::exchange(port, "COM1", record, length, reply, replyLength);
+        exchanges.push_back({port.wire, replyLength, port.pauses});
+        return result;
+    }
+    int32_t command(const uint8_t* record, uint32_t length) override {
+        uint8_t scratch[4] = {};
+        return query(record, length, scratch, 1);
+    }
+
+private:
+    std::deque<std::string> answers_;
+};
+
+// "1B 66 ..." (the pty helpers are not built everywhere these tests run).
+inline std::string hexOf(const Bytes& bytes) {
+    std::string out;
+    char b[4];
+    for (uint8_t c : bytes) {
+        std::snprintf(b, sizeof b, "%02X ", c);
+        out += b;
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+}
+
+// The count reply: 3 bytes not read, then the owner and reduction digits.
+inline std::string countReply(const std::string& owners, const std::string& reductions) {
+    return "\x06\x06\x06" + owners + reductions;
+}
+
+// A field of exactly `width` bytes: cut, or padded with `pad`.
+inline std::string fit(std::string s, std::size_t width, char pad = ' ') {
+    s.resize(width, pad);
+    return s;
+}
+
+inline std::string ownerRecord(const std::string& cgc, const std::string& ie, const std::string& start,
+                               const std::string& startTime, const std::string& end,
+                               const std::string& endTime) {
+    return fit(cgc, 18) + fit(ie, 15) + fit(start, 8) + fit(startTime, 5) + fit(end, 8) +
+           fit(endTime, 5);
+}
+
+inline std::string reductionRecord(const std::string& number, const std::string& restart,
+                                   const std::string& date, const std::string& time,
+                                   const std::string& total) {
+    return fit(number, 4) + fit(restart, 4) + fit(date, 8) + fit(time, 5) + fit(total, 20);
+}
+
+// The read-out reply around its records, with recognisable filler bytes.
+inline std::string readOutReply(const std::vector<std::string>& owners,
+                                const std::vector<std::string>& reductions) {
+    std::string reply = "<<<<<";
+    for (const std::string& o : owners) reply += o;
+    reply += "-----";
+    for (const std::string& r : reductions) reply += r;
+    reply += reductions.empty() ? std::string(">>") : std::string(22, '>');
+    return reply;
+}
+
+}  // namespace ecf::test
