@@ -202,7 +202,9 @@ Status authenticate(Context& c, const Record& r) {
 Status chequeLine(Context& c, const Record& r) {
     const auto advance = digitsOf(r, 2, 1);
     if (!advance) return Status::badField;
-    for (int64_t i = 0; i < *advance; ++i) c.paper.chequeLine({});
+    // The advance counts lines from the one last printed: a layout's lines
+    // 3 and 5 are two lines apart.
+    c.paper.chequeAdvance(static_cast<unsigned>(*advance));
     c.paper.chequeLine(fieldOf(r, 4, 80));
     return Status::accepted;
 }

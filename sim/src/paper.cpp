@@ -128,6 +128,7 @@ void Paper::emit(std::string_view cp850) {
 }
 
 void Paper::line(std::string_view cp850) {
+    onPrintedChequeLine_ = false;
     do {
         emit(cp850.substr(0, kPaperColumns));
         cp850.remove_prefix(cp850.size() < kPaperColumns ? cp850.size() : kPaperColumns);
@@ -154,9 +155,22 @@ void Paper::columns(std::string_view left, std::string_view right) {
 void Paper::rule(char c) { line(std::string(kPaperColumns, c)); }
 
 void Paper::feed(unsigned lines) {
+    onPrintedChequeLine_ = false;
     for (unsigned i = 0; i < lines; ++i) emit({});
 }
 
-void Paper::chequeLine(std::string_view cp850) { emit(cp850.substr(0, kChequeColumns)); }
+void Paper::chequeLine(std::string_view cp850) {
+    emit(cp850.substr(0, kChequeColumns));
+    onPrintedChequeLine_ = true;
+}
+
+void Paper::chequeAdvance(unsigned lines) {
+    for (unsigned i = 0; i < lines; ++i) {
+        if (onPrintedChequeLine_)
+            onPrintedChequeLine_ = false;  // off the printed line: no row of its own
+        else
+            emit({});
+    }
+}
 
 }  // namespace ecfsim

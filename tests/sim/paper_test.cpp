@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "ecfsim/paper.h"
 
 namespace {
@@ -54,6 +58,30 @@ TEST(Paper, LaysLinesOutOn48Columns) {
     std::string text;
     for (const auto& l : expected) text += l + "\n";
     EXPECT_EQ(paper.text(), text);
+}
+
+TEST(Paper, TheChequeStationAdvancesFromTheLineItPrinted) {
+    struct Case {
+        const char* name;
+        bool receiptLineFirst;
+        std::vector<std::pair<unsigned, const char*>> lines;  // advance, then the text
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"layout lines 3, 5, 6", false, {{2, "A"}, {2, "B"}, {1, "C"}}, "\n\nA\n\nB\nC\n"},
+        {"no advance at the start", false, {{0, "A"}, {3, "B"}}, "A\n\n\nB\n"},
+        {"after the receipt station", true, {{1, "A"}}, "R\n\nA\n"},
+    };
+    for (const Case& c : cases) {
+        ecfsim::Paper paper;
+        paper.keepText(1 << 16);
+        if (c.receiptLineFirst) paper.line("R");
+        for (const auto& [advance, text] : c.lines) {
+            paper.chequeAdvance(advance);
+            paper.chequeLine(text);
+        }
+        EXPECT_EQ(paper.text(), c.expected) << c.name;
+    }
 }
 
 TEST(Paper, KeepsOnlyTheNewestText) {

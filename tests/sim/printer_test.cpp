@@ -397,6 +397,16 @@ TEST_F(PrinterTest, NonFiscalDocumentsAndLinkedVouchers) {
     EXPECT_EQ(run(voucher(coo, "3", "1")), Status::noSuchReceipt) << "not after another document";
 }
 
+TEST_F(PrinterTest, ChequeLinesLandOnTheLinesTheirAdvancesName) {
+    printer.paper().clear();
+    // A layout with lines 3, 5, 6, 8 and 9: advances 2, 2, 1, 2, 1.
+    const std::pair<char, const char*> lines[] = {
+        {'2', "VALOR"}, {'2', "EXTENSO 1"}, {'1', "EXTENSO 2"}, {'2', "FAVORECIDO"}, {'1', "DATA"}};
+    for (const auto& [advance, text] : lines)
+        EXPECT_EQ(run(Rec(0xC0, 84).byte(2, uint8_t(advance)).text(4, 80, text)), Status::accepted);
+    EXPECT_EQ(printer.paper().text(), "\n\nVALOR\n\nEXTENSO 1\nEXTENSO 2\n\nFAVORECIDO\nDATA\n");
+}
+
 TEST_F(PrinterTest, QueriesAnswerWithTheirLengths) {
     struct {
         Bytes record;

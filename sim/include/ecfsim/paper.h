@@ -40,8 +40,12 @@ public:
     void columns(std::string_view left, std::string_view right);
     void rule(char c = '-');
     void feed(unsigned lines);
-    // One line of the cheque station, up to 80 columns.
+    // One line of the cheque station, up to 80 columns. The station stays on
+    // the line it printed until the next advance moves it off.
     void chequeLine(std::string_view cp850);
+    // Moves the cheque station `lines` lines down; the lines it passes over
+    // stay blank. The first line of a move leaves the line just printed.
+    void chequeAdvance(unsigned lines);
 
     std::string text() const { return kept_; }
     void clear() { kept_.clear(); }
@@ -54,6 +58,7 @@ private:
     std::size_t keepLimit_ = 0;
     std::string kept_;
     std::size_t lines_ = 0;
+    bool onPrintedChequeLine_ = false;
 };
 
 }  // namespace ecfsim

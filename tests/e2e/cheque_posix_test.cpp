@@ -1,0 +1,99 @@
+// Cheques printed through the library against the simulated printer: each
+// item of the cheque lands on the cheque station at its bank's line and column.
+#include <cstdio>
+
+#include "cheque/currency_dir.h"
+#include "printer_session.h"
+
+namespace {
+
+using namespace ecf::e2e;
+
+std::string sp(std::size_t n) { return std::string(n, ' '); }
+
+class Cheques : public ecf::test::CurrencyDir {
+protected:
+    void SetUp() override {
+        CurrencyDir::SetUp();
+        writeNames("REAL", "REAIS");
+    }
+    // The rows of the cheque, the first row being the one the cheque begins at.
+    std::vector<std::string> rows(SimFixture& sim) { return linesOf(sim.paper()); }
+};
+
+TEST_F(Cheques, ComposedChequesFollowTheirBanksLayout) {
+    struct Case {
+        const char* name;
+        int32_t (*print)();
+        std::vector<std::string> rows;  // the cheque station, row by row
+    };
+    const Case cases[] = {
+        // Bank 1: figures on line 3 from column 61, words on lines 5 and 6
+        // from columns 15 and 6, payee on line 8 at column 7, the date line 9.
+        {"ecfImpCheque, bank 1",
+         [] {
+             return ecfImpCheque(1, "000000123456", "FORNECEDORA DE PAPEIS LTDA", "SAO PAULO",
+                                 "150324", "PAGAVEL EM QQ AG");
+         },
+         {"", "", sp(60) + sp(9) + "(1.234,56)", "",
+          sp(14) + "( UM MIL, DUZENTOS E TRINTA E QUATRO REAIS E CINQUENTA E SEIS ----",
+          sp(5) + "CENTAVOS ) " + std::string(64, '*'), "", sp(6) + "FORNECEDORA DE PAPEIS LTDA",
+          sp(5) + "PAGAVEL EM QQ AG" + sp(21) + "SAO PAULO" + sp(1) + "15" + sp(8) + "Março" +
+              sp(9) + "24"}},
+        // The second table's row for bank 1: lines 1, 4, 7, 9 and 12; the
+        // year in column 79. Texts over their limits are cut.
+        {"ecfImpChequeVexa, bank 1",
+         [] {
+             return ecfImpChequeVexa(1, "1", "COOPERATIVA DOS PRODUTORES RURAIS DO VALE DO RIO DOCE LTDA",
+                                     "SANTO ANTONIO DO DESCOBERTO - GO", "311299",
+                                     "NAO ENDOSSAVEL - NOMINAL");
+         },
+         {sp(60) + sp(16) + "(1)", "", "", sp(14) + "( UM CENTAVO ) " + std::string(51, '*'), "", "",
+          sp(5) + std::string(75, '*'), "",
+          sp(6) + "COOPERATIVA DOS PRODUTORES RURAIS DO VALE DO RIO DOCE LTDA", "", "",
+          sp(5) + "NAO ENDOSSAVEL - NOM" + sp(2) + "SANTO ANTONIO DO DESCOBE" +
+              sp(1) + "31" + sp(8) + "Dezembro" + sp(8) + "99"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimFixture sim;
+        ASSERT_EQ(c.print(), 0);
+        EXPECT_EQ(rows(sim), c.rows) << sim.paper();
+    }
+}
+
+TEST_F(Cheques, NothingIsPrintedWhenTheChequeCannotBeComposed) {
+    SimFixture sim;
+    EXPECT_EQ(ecfImpCheque(2, "100", "X", "Y", "010124", ""), 21) << "no bank 2";
+    EXPECT_EQ(ecfChequeKorvan(1000, "100", "X", "Y", "01012024", "", "", ""), 21);
+    EXPECT_EQ(ecfImpChequeVexa(1, "99999999999999", "X", "Y", "010124", ""), 23)
+        << "the words do not fit on the two lines";
+    std::remove("moeda");
+    EXPECT_EQ(ecfImpCheque(1, "100", "X", "Y", "010124", ""), 22) << "no currency file";
+    EXPECT_EQ(sim.paper(), "");
+    EXPECT_EQ(sim.simulator().stats().frames, 0u) << "nothing reached the printer";
+}
+
+// The single-record cheque: the printer places the items by the layout row
+// the library looked up (bank 4: figures on line 2 from column 59, words from
+// line 4 column 26, payee on line 8 at column 7, date line 9).
+TEST_F(Cheques, KorvanCarriesTheBanksLayoutToThePrinter) {
+    SimFixture sim;
+    ASSERT_EQ(ecfChequeKorvan(4, "0000123456", "DISTRIBUIDORA CENTRAL", "CAMPINAS", "15032024",
+                              "PAGAR ATE 20/03", "REF. NF 1234", "SERIE 2"),
+              0);
+    const std::vector<std::string> r = rows(sim);
+    ASSERT_GE(r.size(), 11u) << sim.paper();
+    EXPECT_EQ(r[0], "");
+    EXPECT_EQ(r[1], sp(58) + sp(9) + "(1.234,56)");
+    EXPECT_EQ(r[3].find_first_not_of(' '), 25u) << r[3];
+    EXPECT_EQ(r[3].rfind("MIL", 25), 25u) << r[3];
+    EXPECT_EQ(r[3].size(), 80u) << "filled to column 80";
+    EXPECT_EQ(r[7], sp(6) + "DISTRIBUIDORA CENTRAL");
+    EXPECT_EQ(r[8], sp(5) + "PAGAR ATE 20/03" + sp(26) + "CAMPINAS" + sp(5) + "15" + sp(4) + "03" +
+                        sp(9) + "2024");
+    EXPECT_EQ(r[9], "REF. NF 1234");
+    EXPECT_EQ(r[10], "SERIE 2");
+}
+
+}  // namespace

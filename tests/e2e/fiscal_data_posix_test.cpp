@@ -1,0 +1,200 @@
+// The fiscal data read back through the library after several days of sales,
+// each closed by its Z reduction: the fiscal memory report, its printed
+// read-out, its counts, the X reading over the line and the owner's numbers.
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "printer_session.h"
+
+namespace {
+
+using namespace ecf::e2e;
+namespace fs = std::filesystem;
+
+constexpr const char* kCgc = "12.345.678/0001-90";
+constexpr const char* kIe = "123.456.789.012";
+constexpr const char* kDayPrices[] = {"1250", "30075", "999"};
+
+std::string hhmm(const ecfsim::DateTime& t) {
+    return digits(static_cast<uint64_t>(t.hour), 2) + ":" + digits(static_cast<uint64_t>(t.minute), 2);
+}
+
+// A printer that changed owner on 10/03/2031 and then sold on the 10th, 11th
+// and 12th, each day closed by its Z reduction, and sells again on the 13th.
+class FiscalData : public ::testing::Test {
+protected:
+    SimFixture sim;
+    fs::path dir = fs::temp_directory_path() / ("ecf-e2e-" + std::to_string(std::random_device{}()));
+
+    void SetUp() override {
+        fs::create_directories(dir);
+        ASSERT_EQ(ecfAcertaData(10, 3, 31, 9, 0, 0), 0);
+        ASSERT_EQ(ecfDescriEmpresa("COMERCIAL BOM PRECO", kCgc, kIe), 0);
+        for (int day = 0; day < 3; ++day) {
+            if (day > 0) {
+                ASSERT_EQ(ecfAcertaData(10 + day, 3, 31, 9, 0, 0), 0);
+            }
+            ASSERT_EQ(sellAndClose("MERCADORIA", kDayPrices[day], 1, kDayPrices[day]), 0);
+            ASSERT_EQ(ecfReducaoZ(""), 0);
+        }
+        ASSERT_EQ(ecfAcertaData(13, 3, 31, 9, 0, 0), 0);
+        ASSERT_EQ(sellAndClose("MERCADORIA", "4321", 1, "5000"), 0);
+        ASSERT_EQ(sim.model().reductions.size(), 3u);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    static std::string read(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
+    // The report the application gets for these owners and reductions.
+    static std::string report(const Model& m, std::size_t firstReduction, std::size_t count) {
+        std::string r = "# **RELATORIO DA LEITURA DA MEMORIA FISCAL**\r\n"
+                        "\r\n# Relacao dos proprietarios anteriores\r\n\r\n"
+                        "#Numero de usuarios = " + std::to_string(m.owners.size()) + ". Total de " +
+                        std::to_string(count) + " registros\r\n\r\n"
+                        "#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\r\n\r\n";
+        for (const ecfsim::Owner& o : m.owners) {
+            r += o.cgc + "    " + o.ie + "    " + shortDate(o.start.date) + "    " + hhmm(o.start) +
+                 "        ";
+            r += o.ended ? shortDate(o.end.date) + "    " + hhmm(o.end) : std::string(8 + 4 + 5, ' ');
+            r += "\r\n";
+        }
+        r += "\r\n# Relacao das Reducoes\r\n# Reducao   Reinicio  Data\t Hora\tTotal\r\n\r\n";
+        for (std::size_t i = firstReduction; i < firstReduction + count; ++i) {
+            const ecfsim::Reduction& z = m.reductions[i];
+            r += "   " + digits(z.number, 4) + "     " + digits(z.restart, 4) + "  " + "    " +
+                 shortDate(z.when.date) + "  " + " " + hhmm(z.when) + "  " +
+                 digits(static_cast<uint64_t>(z.total), 20) + "  \r\n";
+        }
+        return r;
+    }
+};
+
+TEST_F(FiscalData, TheReportFileHoldsTheSelectedReductions) {
+    const Model m = sim.model();
+    ASSERT_EQ(m.owners.size(), 2u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(m.reductions[i].total, std::stoll(kDayPrices[i]));
+
+    struct Case {
+        const char* name;
+        unsigned char mode;
+        const char* from;
+        const char* to;
+        uint32_t first, last;
+        std::size_t firstReduction, count;
+    };
+    const Case cases[] = {
+        {"all, by number", 4, "", "", 1, 3, 0, 3},
+        {"all, numbers beyond", 4, "", "", 0, 12345, 0, 3},  // 12345 travels as 2345
+        {"the 11th and 12th, by date", 3, "110331", "120331", 0, 0, 1, 2},
+        {"the 10th, by date", 3, "100331", "100331", 0, 0, 0, 1},
+        {"no reduction", 4, "", "", 7, 9, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir / "memoria.txt";
+        ASSERT_EQ(ecfLeitMemFisc(c.mode, c.from, c.to, c.first, c.last, file.c_str()), 0);
+        EXPECT_EQ(read(file), report(m, c.firstReduction, c.count));
+
+        char owners[3] = {'?', '?', '?'};
+        char reductions[5] = {'?', '?', '?', '?', '?'};
+        ASSERT_EQ(ecfDispMemFisc(owners, reductions, c.mode, c.from, c.to, c.first, c.last), 0);
+        EXPECT_STREQ(owners, "02");
+        EXPECT_EQ(std::string(reductions), digits(c.count, 4));
+    }
+
+    EXPECT_EQ(ecfLeitMemFisc(4, "", "", 1, 3, (dir / "no-such-dir" / "m.txt").c_str()), 1098);
+    EXPECT_FALSE(fs::exists(dir / "no-such-dir"));
+}
+
+TEST_F(FiscalData, ThePrintedReadOutShowsTheSelection) {
+    struct Case {
+        const char* name;
+        unsigned char mode;
+        const char* from;
+        const char* to;
+        uint32_t first, last;
+        std::vector<std::string> shown, hidden;
+    };
+    const Case cases[] = {
+        {"by number", 2, "", "", 2, 3, {"0002 0001 11/03/2031", "0003 0001 12/03/2031", "300,75", "310,74"},
+         {"0001 0001 10/03/2031"}},
+        {"by date", 1, "100331", "100331", 0, 0, {"0001 0001 10/03/2031", "12,50"},
+         {"0002 0001", "0003 0001"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim.clearPaper();
+        const uint32_t coo = sim.model().counters.coo;
+        ASSERT_EQ(ecfLeitMemFisc(c.mode, c.from, c.to, c.first, c.last, ""), 0);
+        EXPECT_EQ(sim.model().counters.coo, coo + 1);
+        const std::string paper = sim.paper();
+        EXPECT_TRUE(printed(paper, "LEITURA DA MEMORIA FISCAL")) << paper;
+        EXPECT_TRUE(printed(paper, std::string("CNPJ:") + kCgc)) << paper;
+        for (const std::string& s : c.shown) EXPECT_TRUE(printed(paper, s)) << s << "\n" << paper;
+        for (const std::string& s : c.hidden) EXPECT_FALSE(printed(paper, s)) << s << "\n" << paper;
+    }
+    EXPECT_EQ(ecfLeitMemFisc(1, "310231", "010331", 0, 0, ""), refused(Status::badField))
+        << "no 31 February";
+}
+
+TEST_F(FiscalData, TheOwnersNumbersAreTheProgrammedOnes) {
+    EXPECT_EQ(std::string(ecfCGC_IE()), std::string(kCgc) + kIe);
+    char cgc[19];
+    char ie[16];
+    ASSERT_EQ(ecfParamCGC_IE(cgc, ie), 0);
+    EXPECT_STREQ(cgc, kCgc);
+    EXPECT_STREQ(ie, kIe);
+
+    // A short IE is kept as the printer holds it: blank-filled to 15.
+    ASSERT_EQ(ecfReducaoZ(""), 0);
+    ASSERT_EQ(ecfAcertaData(14, 3, 31, 9, 0, 0), 0);
+    ASSERT_EQ(ecfDescriEmpresa("FILIAL", "98.765.432/0001-10", "ISENTO"), 0);
+    EXPECT_EQ(std::string(ecfCGC_IE()), "98.765.432/0001-10ISENTO         ");
+}
+
+TEST_F(FiscalData, TheXReadingOverTheLineCarriesTheDay) {
+    const Model m = sim.model();
+    const std::string text = ecfLeituraXSerial();
+    ASSERT_EQ(text.size(), 744u) << text;
+    // Reply offset k is text position k - 3.
+    auto field = [&text](std::size_t offset, std::size_t width) { return text.substr(offset - 3, width); };
+    EXPECT_EQ(field(3, 4), "0003") << "Z reductions";
+    EXPECT_EQ(field(7, 8), "13/03/31");
+    EXPECT_EQ(field(19, 6), digits(m.counters.coo, 6));
+    EXPECT_EQ(field(31, 6), "000004") << "fiscal receipts";
+    EXPECT_EQ(field(37, 21), digits(1250 + 30075 + 999 + 4321, 21)) << "grand total";
+    EXPECT_EQ(field(58, 21), digits(4321, 21)) << "sold today";
+    EXPECT_EQ(field(175, 5), "T1700") << "tax rate 1";
+    EXPECT_EQ(field(180, 18), digits(4321, 18));
+    EXPECT_EQ(field(175 + 41 * 5, 5), "     ") << "tax rate 6 is not programmed";
+    EXPECT_EQ(field(585, 6), "000001") << "receipts today";
+    EXPECT_EQ(field(639, 18), digits(679, 18)) << "change";
+    EXPECT_EQ(field(738, 9), digits(m.counters.coo, 9));
+
+    std::vector<std::array<char, 200>> blocks(12);
+    for (auto& b : blocks) b.fill('?');
+    ASSERT_EQ(ecfParamLXSerial(blocks[0].data(), blocks[1].data(), blocks[2].data(), blocks[3].data(),
+                               blocks[4].data(), blocks[5].data(), blocks[6].data(), blocks[7].data(),
+                               blocks[8].data(), blocks[9].data(), blocks[10].data(), blocks[11].data()),
+              0);
+    std::string joined = blocks[0].data();
+    for (std::size_t k = 2; k < 12; ++k) joined += blocks[k].data();
+    joined += blocks[1].data();
+    EXPECT_EQ(joined, text) << "the same reading, block by block";
+    EXPECT_EQ(std::string(blocks[0].data()).size(), 172u);
+    EXPECT_EQ(std::string(blocks[1].data()).size(), 162u);
+    EXPECT_EQ(std::string(blocks[2].data()).size(), 41u);
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+// What the end-to-end tests share: the simulated printer behind the library's
+// exports, its refusals as the library returns them, and reading its paper.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ecf.h"
+#include "ecfsim/model.h"
+#include "ecfsim/status.h"
+#include "support/sim_fixture.h"
+
+namespace ecf::e2e {
+
+using ecfsim::DocState;
+using ecfsim::Model;
+using ecfsim::Status;
+using ecf::test::SimFixture;
+
+// A printer refusal as an export returns it: the status byte, unchanged.
+constexpr int32_t refused(Status s) { return static_cast<int32_t>(s); }
+
+// The paper's lines, without their line ends.
+inline std::vector<std::string> linesOf(const std::string& paper) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < paper.size()) {
+        std::size_t end = paper.find('\n', start);
+        if (end == std::string::npos) end = paper.size();
+        lines.push_back(paper.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+inline bool printed(const std::string& paper, const std::string& text) {
+    return paper.find(text) != std::string::npos;
+}
+
+// A value as the printer's replies carry it: decimal digits, leading zeros.
+inline std::string digits(uint64_t value, std::size_t width) {
+    std::string s(width, '0');
+    for (std::size_t i = width; i > 0 && value > 0; --i, value /= 10)
+        s[i - 1] = static_cast<char>('0' + value % 10);
+    return s;
+}
+
+// The printer's own date texts, for a date it holds.
+inline std::string shortDate(const ecfsim::Date& d) {
+    return digits(static_cast<uint64_t>(d.day), 2) + "/" + digits(static_cast<uint64_t>(d.month), 2) +
+           "/" + digits(static_cast<uint64_t>(d.year % 100), 2);
+}
+
+// One item of a sale: what the application passes for it.
+struct Goods {
+    const char* code;
+    const char* description;
+    const char* price;  // centavos, as digits
+};
+
+// A receipt sold, subtotalled, paid in cash and closed through the exports.
+// Returns the first non-zero status, or 0.
+inline int32_t sellAndClose(const char* description, const char* price, int32_t taxIndex,
+                            const char* cash, unsigned char paymentType = 1) {
+    if (int32_t s = ecfVendaItem(description, price, taxIndex)) return s;
+    if (int32_t s = ecfSubTotal()) return s;
+    if (int32_t s = ecfPagamento(paymentType, "", cash, 0)) return s;
+    return ecfFimTrans("");
+}
+
+}  // namespace ecf::e2e

@@ -1,0 +1,277 @@
+// Programming the printer through the library's exports: tables, codes, the
+// clock, the header and the owner, seen in the simulated printer's model; and
+// the printer's refusals, which reach the caller unchanged.
+#include <ctime>
+
+#include "printer_session.h"
+
+namespace {
+
+using namespace ecf::e2e;
+using ecfsim::Fault;
+
+TEST(Programming, TablesAndCodesLandInThePrinter) {
+    struct Case {
+        const char* name;
+        int32_t (*command)();
+        void (*check)(const Model& m);
+    };
+    const Case cases[] = {
+        {"ecfCargaTabAliq 6", [] { return ecfCargaTabAliq(6, "1800"); },
+         [](const Model& m) {
+             EXPECT_TRUE(m.taxRates[5].programmed);
+             EXPECT_EQ(m.taxRates[5].kind, 'T');
+             EXPECT_EQ(m.taxRates[5].rate, 1800u);
+         }},
+        {"ecfCargaTabAliq 10 travels as ':'", [] { return ecfCargaTabAliq(10, "20350"); },
+         [](const Model& m) {
+             EXPECT_TRUE(m.taxRates[9].programmed);
+             EXPECT_EQ(m.taxRates[9].rate, 350u) << "the last four digits";
+         }},
+        {"ecfCargaAliqSelect", [] { return ecfCargaAliqSelect("7", "TS", "0500"); },
+         [](const Model& m) {
+             EXPECT_TRUE(m.taxRates[6].programmed);
+             EXPECT_EQ(m.taxRates[6].kind, 'S') << "the last character of the kind";
+             EXPECT_EQ(m.taxRates[6].rate, 500u);
+         }},
+        {"ecfPayPatterns", [] { return ecfPayPatterns("5", "Vale Refeicao"); },
+         [](const Model& m) {
+             EXPECT_TRUE(m.paymentTypes[4].programmed);
+             EXPECT_EQ(m.paymentTypes[4].name, "Vale Refeicao");
+         }},
+        {"ecfPayPatterns 10, long name",
+         [] { return ecfPayPatterns("10", "Transferencia Bancaria Imediata"); },
+         [](const Model& m) { EXPECT_EQ(m.paymentTypes[9].name, "Transferencia Bancar"); }},
+        {"ecfProgNFComprov",
+         [] { return ecfProgNFComprov("3", "Fundo de Troco", "1", "0", "XS", "", "N", "FT"); },
+         [](const Model& m) {
+             const ecfsim::NonFiscalDocument& d = m.documents[2];
+             EXPECT_TRUE(d.programmed);
+             EXPECT_EQ(d.name, "Fundo de Troco");
+             EXPECT_EQ(d.flags, "10S N");
+             EXPECT_EQ(d.code, "FT");
+         }},
+        {"ecfCargaCodCripto", [] { return ecfCargaCodCripto("0123456789ABC"); },
+         [](const Model& m) { EXPECT_EQ(m.cipherCode, "3456789ABC") << "the last ten"; }},
+        {"ecfPrgCod", [] { return ecfPrgCod(0xB7); },
+         [](const Model& m) { EXPECT_EQ(m.programCode, 0xB7); }},
+        {"ecfGrava", [] { return int32_t{ecfGrava("OPERADOR1", "00012", "XYZ")}; },
+         [](const Model& m) {
+             EXPECT_EQ(m.userRecord[0], "OPERADOR");
+             EXPECT_EQ(m.userRecord[1], "0001");
+             EXPECT_EQ(m.userRecord[2], "X") << "the first character";
+         }},
+    };
+    SimFixture sim;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.command(), 0);
+        c.check(sim.model());
+    }
+
+    // What was programmed is what a sale then uses.
+    ASSERT_EQ(ecfVendaItem("REFEICAO EXECUTIVA", "3200", 6), 0);
+    ASSERT_EQ(ecfVendaItem("TAXA DE SERVICO", "320", 7), 0);
+    ASSERT_EQ(ecfSubTotal(), 0);
+    ASSERT_EQ(ecfPagamento(5, "", "3520", 0), 0);
+    ASSERT_EQ(ecfFimTrans(""), 0);
+    ASSERT_EQ(ecfInicCupomNFiscal(3), 0);
+    ASSERT_EQ(ecfFimTrans(""), 0);
+    const Model m = sim.model();
+    EXPECT_EQ(m.taxRates[5].dayTotal, 3200);
+    EXPECT_EQ(m.taxRates[6].dayTotal, 320);
+    EXPECT_EQ(m.paymentTypes[4].dayTotal, 3520);
+    EXPECT_EQ(m.documents[2].dayCount, 1u);
+    const std::string paper = sim.paper();
+    EXPECT_TRUE(printed(paper, "T06")) << paper;
+    EXPECT_TRUE(printed(paper, "S07")) << paper;
+    EXPECT_TRUE(printed(paper, "Vale Refeicao")) << paper;
+    EXPECT_TRUE(printed(paper, "Fundo de Troco")) << paper;
+}
+
+TEST(Programming, TheClockRunsFromTheTimeSet) {
+    SimFixture sim;
+    ASSERT_EQ(ecfAcertaData(15, 3, 2030, 10, 20, 30), 0) << "the year travels as 30";
+    const int64_t offset = sim.model().clockOffset;
+    const ecfsim::DateTime printerNow = ecfsim::localDateTime(ecfsim::systemSeconds() + offset);
+    EXPECT_EQ(printerNow.date.year, 2030);
+    EXPECT_EQ(printerNow.date.month, 3);
+    EXPECT_EQ(printerNow.date.day, 15);
+    EXPECT_EQ(printerNow.hour, 10);
+    EXPECT_EQ(printerNow.minute, 20);
+
+    ASSERT_EQ(ecfLeituraX(""), 0);
+    EXPECT_TRUE(printed(sim.paper(), "15/03/2030 10:20:")) << sim.paper();
+
+    // The fiscal day then opens on that date, and the clock may not go back
+    // before it.
+    ASSERT_EQ(sellAndClose("PAO FRANCES", "85", 1, "100"), 0);
+    EXPECT_EQ(sim.model().day.opened.year, 2030);
+    EXPECT_EQ(ecfAcertaData(14, 3, 30, 23, 0, 0), refused(Status::badClock));
+    EXPECT_EQ(ecfAcertaData(15, 3, 30, 23, 59, 0), 0);
+}
+
+TEST(Programming, HeaderAndCompanyDescription) {
+    SimFixture sim;
+    const std::string longLine(50, 'L');
+    ASSERT_EQ(ecfCabLoja("MERCADO BOM PRECO", "AV. BRASIL, 2000", longLine.c_str(), 12, 123456,
+                         "12.345.678/0001-90", "123.456.789.012"),
+              0);
+    ecfsim::Header h = sim.model().header;
+    EXPECT_EQ(h.lines[0], "MERCADO BOM PRECO");
+    EXPECT_EQ(h.lines[1], "AV. BRASIL, 2000");
+    EXPECT_EQ(h.lines[2], longLine.substr(0, 48));
+    EXPECT_EQ(h.number1, 12u);
+    EXPECT_EQ(h.number2, 3456u);
+    EXPECT_EQ(h.cgc, "12.345.678/0001-90");
+    EXPECT_EQ(h.ie, "123.456.789.012");
+    EXPECT_EQ(h.extra, "") << "the short form carries no fourth text";
+
+    ASSERT_EQ(ecfProgHeader30("MERCADO BOM PRECO", "FILIAL 2", "", 1, 2, "12.345.678/0002-71",
+                              "123.456.789.013", "IM 0012345-6/DESDE 1998"),
+              0);
+    h = sim.model().header;
+    EXPECT_EQ(h.lines[1], "FILIAL 2");
+    EXPECT_EQ(h.lines[2], "");
+    EXPECT_EQ(h.cgc, "12.345.678/0002-71");
+    EXPECT_EQ(h.extra, "IM 0012345-6/DE");
+
+    sim.clearPaper();
+    ASSERT_EQ(ecfImpCab(0), 0);
+    EXPECT_TRUE(printed(sim.paper(), "FILIAL 2")) << sim.paper();
+    EXPECT_TRUE(printed(sim.paper(), "CNPJ:12.345.678/0002-71")) << sim.paper();
+
+    // A new CGC and IE make a new owner in the fiscal memory; the same ones
+    // again only rename the company.
+    ASSERT_EQ(ecfDescriEmpresa("COMERCIAL BOM PRECO LTDA", "12.345.678/0002-71", "123.456.789.013"),
+              0);
+    ASSERT_EQ(sim.model().owners.size(), 2u);
+    EXPECT_TRUE(printed(sim.paper(), "ALTERACAO DE PROPRIETARIO")) << sim.paper();
+    ASSERT_EQ(ecfDescriEmpresa("COMERCIAL BOM PRECO EIRELI-ME/MATRIZ SP", "12.345.678/0002-71",
+                               "123.456.789.013"),
+              0);
+    const Model m = sim.model();
+    ASSERT_EQ(m.owners.size(), 2u);
+    EXPECT_TRUE(m.owners[0].ended);
+    EXPECT_EQ(m.owners[1].cgc, "12.345.678/0002-71");
+    EXPECT_EQ(m.owners[1].ie, "123.456.789.013");
+    EXPECT_EQ(m.owners[1].name, "COMERCIAL BOM PRECO EIRELI-ME/") << "thirty characters";
+    EXPECT_EQ(m.companyName, m.owners[1].name);
+}
+
+// The printer into a state, through the exports.
+void idle() {}
+void receiptOpen() { ASSERT_EQ(ecfVendaItem("BALA DE GOMA", "100", 1), 0); }
+void subtotalled() {
+    receiptOpen();
+    ASSERT_EQ(ecfSubTotal(), 0);
+}
+void partlyPaid() {
+    subtotalled();
+    ASSERT_EQ(ecfPagamento(2, "", "60", 0), 0);
+}
+void dayWithMovement() { ASSERT_EQ(sellAndClose("CHICLETE", "50", 1, "50"), 0); }
+void dayReduced() {
+    dayWithMovement();
+    ASSERT_EQ(ecfReducaoZ(""), 0);
+}
+void nonFiscalOpen() { ASSERT_EQ(ecfInicCupomNFiscal(1), 0); }
+
+TEST(Programming, CommandsOutOfOrderGetThePrintersStatusUnchanged) {
+    struct Case {
+        const char* name;
+        void (*setUp)();
+        int32_t (*command)();
+        Status expected;
+    };
+    const Case cases[] = {
+        {"subtotal, no receipt", idle, [] { return ecfSubTotal(); }, Status::noDocument},
+        {"closing, no receipt", idle, [] { return ecfFimTrans(""); }, Status::noDocument},
+        {"free line, no document", idle, [] { return ecfImpLinha("X"); }, Status::noDocument},
+        {"cancel, nothing sold", idle, [] { return ecfCancVenda(""); }, Status::nothingToCancel},
+        {"tax index not programmed", idle, [] { return ecfVendaItem("X", "100", 9); },
+         Status::notProgrammed},
+        {"price not digits", idle, [] { return ecfVendaItem("X", "12A", 1); }, Status::badField},
+        {"31 February", idle, [] { return ecfAcertaData(31, 2, 30, 10, 0, 0); }, Status::badClock},
+        {"document not programmed", idle, [] { return ecfInicCupomNFiscal(5); },
+         Status::notProgrammed},
+        {"voucher, no receipt", idle, [] { return ecfInicCNFVinculado("1", "1", "100"); },
+         Status::noSuchReceipt},
+        {"tax kind neither T nor S", idle, [] { return ecfCargaAliqSelect("3", "X", "1000"); },
+         Status::badField},
+        {"payment before subtotal", receiptOpen, [] { return ecfPagamento(1, "", "100", 0); },
+         Status::noSubtotal},
+        {"free line on a receipt", receiptOpen, [] { return ecfImpLinha("X"); },
+         Status::wrongState},
+        {"reading with a receipt open", receiptOpen, [] { return ecfLeituraX(""); },
+         Status::documentOpen},
+        {"discount of the whole item", receiptOpen, [] { return ecfDescItem(0, "1", "100"); },
+         Status::amountTooLarge},
+        {"cancel an item never sold", receiptOpen, [] { return ecfCancItem("7"); },
+         Status::itemNotFound},
+        {"subtotal adjustment before subtotal", receiptOpen,
+         [] { return ecfCancAcresDescSubTotal(1, 0, "DESCONTO", "10"); }, Status::noSubtotal},
+        {"item after subtotal", subtotalled, [] { return ecfVendaItem("X", "100", 1); },
+         Status::wrongState},
+        {"payment type not programmed", subtotalled,
+         [] { return ecfPagCancPag(9, "", "100", 0, 0); }, Status::notProgrammed},
+        {"cheque over what is due", subtotalled, [] { return ecfPagamento(2, "", "101", 0); },
+         Status::amountTooLarge},
+        {"closing before paid", partlyPaid, [] { return ecfFimTrans(""); }, Status::notFullyPaid},
+        {"tax rate on a day with sales", dayWithMovement,
+         [] { return ecfCargaTabAliq(6, "1800"); }, Status::dayHasMovement},
+        {"payment type on a day with sales", dayWithMovement,
+         [] { return ecfPayPatterns("5", "Vale"); }, Status::dayHasMovement},
+        {"new owner on a day with sales", dayWithMovement,
+         [] { return int32_t{ecfDescriEmpresa("OUTRA", "99.999.999/0001-99", "1")}; },
+         Status::dayHasMovement},
+        {"sale after the Z", dayReduced, [] { return ecfVendaItem("X", "100", 1); },
+         Status::dayClosed},
+        {"second Z", dayReduced, [] { return ecfReducaoZ(""); }, Status::dayClosed},
+        {"clock before the Z", dayReduced, [] { return ecfAcertaData(1, 1, 20, 8, 0, 0); },
+         Status::badClock},
+        {"item in a non-fiscal receipt", nonFiscalOpen, [] { return ecfVendaItem("X", "1", 1); },
+         Status::documentOpen},
+        {"subtotal in a non-fiscal receipt", nonFiscalOpen, [] { return ecfSubTotal(); },
+         Status::documentOpen},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimFixture sim;
+        c.setUp();
+        const Model before = sim.model();
+        EXPECT_EQ(c.command(), refused(c.expected));
+        const Model after = sim.model();
+        EXPECT_EQ(after.lastStatus, static_cast<uint8_t>(c.expected)) << "what the printer answered";
+        EXPECT_EQ(after.state, before.state);
+        EXPECT_EQ(after.counters.coo, before.counters.coo) << "nothing printed";
+    }
+}
+
+// Whatever byte the printer answers reaches the caller as it is, in every
+// result width.
+TEST(Programming, AnyStatusByteReachesTheCaller) {
+    struct Case {
+        const char* name;
+        int32_t (*command)();
+    };
+    const Case cases[] = {
+        {"ecfVendaItem", [] { return ecfVendaItem("X", "1", 1); }},
+        {"ecfPagamento", [] { return ecfPagamento(1, "", "1", 0); }},
+        {"ecfImpLinha", [] { return ecfImpLinha("X"); }},
+        {"ecfCargaTabAliq", [] { return ecfCargaTabAliq(1, "1"); }},
+        {"ecfGrava", [] { return int32_t{ecfGrava("", "", "")}; }},
+        {"ecfDescriEmpresa", [] { return int32_t{ecfDescriEmpresa("", "", "")}; }},
+        {"ecfLinhaCheque", [] { return ecfLinhaCheque(0, ""); }},
+    };
+    SimFixture sim;
+    for (const Case& c : cases) {
+        for (uint32_t byte : {1u, 127u, 128u, 255u}) {
+            sim.inject({Fault::Kind::status, byte});
+            EXPECT_EQ(c.command(), static_cast<int32_t>(byte)) << c.name;
+        }
+    }
+    EXPECT_EQ(sim.model().counters.coo, 0u) << "no refused command was carried out";
+}
+
+}  // namespace
