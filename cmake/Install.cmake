@@ -24,6 +24,10 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/ecf.pc.in ${PROJECT_BINARY_DIR}/ecf.p
 install(FILES ${PROJECT_BINARY_DIR}/ecf.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 install(FILES ${ECF_EXPORTS_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/ecf)
 
+# The Python binding, where Debian's python3 looks for packages.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/bindings/python/ecf DESTINATION lib/python3/dist-packages
+  PATTERN __pycache__ EXCLUDE)
+
 if(TARGET ecf_tool)
   install(TARGETS ecf_tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
