@@ -1,17 +1,13 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <vector>
 
 #include "ecf.h"
 #include "link/link.h"
 #include "link/posix_port.h"
-#include "support/pty_peer.h"
+#include "support/wire.h"
 
 namespace {
 
@@ -122,36 +118,16 @@ TEST(PortOpen, MissingDeviceGives1030) {
     EXPECT_EQ(ecfLeituraX(""), 1030);
 }
 
-// A device held by another process: 1010 and nothing sent; usable again once
+// A device held by another program: 1010 and nothing sent; usable again once
 // it is free.
-TEST(PortOpen, HeldByAnotherProcessGives1010UntilReleased) {
+TEST(PortOpen, HeldByAnotherProgramGives1010UntilReleased) {
     PtyPeer peer;
     ScopedEnv env("ECF_COM1", peer.path());
     ChangePort(0);
-
-    int ready[2], release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int fd = ::open(peer.path().c_str(), O_RDWR | O_NOCTTY);
-        ::flock(fd, LOCK_EX);
-        char c = 1;
-        (void)!::write(ready[1], &c, 1);
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
+    {
+        ecf::test::HeldDevice held(peer.path());
+        EXPECT_EQ(ecfLeituraX(""), 1010);
     }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-
-    EXPECT_EQ(ecfLeituraX(""), 1010);
-
-    (void)!::write(release[1], &c, 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
-
     peer.serve({{12, {0x00}}});
     EXPECT_EQ(ecfLeituraX(""), 0);
     EXPECT_EQ(peer.wait().size(), 12u);  // nothing of the refused call reached the line

@@ -3,7 +3,7 @@
 #include "program/clock_header.h"
 #include "program/short_result.h"
 #include "program/tables.h"
-#include "receipt/expected_record.h"
+#include "support/records.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "receipt/corrections.h"
 #include "receipt/documents.h"
-#include "receipt/expected_record.h"
+#include "support/records.h"
 #include "receipt/payment.h"
 #include "receipt/sale.h"
 

@@ -2,17 +2,11 @@
 // printer on a pseudo-terminal, out-parameters in guarded buffers.
 #pragma once
 
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "ecf.h"
-#include "support/pty_peer.h"
+#include "support/wire.h"
 
 namespace ecf::test {
 
@@ -117,29 +111,10 @@ struct OutBuffers {
     }
 };
 
-// Holds the device's lock, as another program using the port would.
-class HeldDevice {
-public:
-    explicit HeldDevice(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
-        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) ADD_FAILURE() << "cannot hold " << path;
-    }
-    ~HeldDevice() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    HeldDevice(const HeldDevice&) = delete;
-    HeldDevice& operator=(const HeldDevice&) = delete;
-
-private:
-    int fd_;
-};
-
 // A printer on COM1 that answers each query frame (ESC, 4 bytes, checksum).
-class StatusTest : public ::testing::Test {
+class StatusTest : public PrinterOnCom1 {
 protected:
     static constexpr std::size_t kQueryFrame = 6;
-    PtyPeer peer;
-    ScopedEnv env{"ECF_COM1", peer.path()};
-    void SetUp() override { ChangePort(0); }
 
     std::string textOf(const Export& e, const Bytes& reply, uint8_t index = 1) {
         peer.serve({{kQueryFrame, reply}});
