@@ -7,7 +7,7 @@
 #include "ecf.h"
 #include "link/link.h"
 #include "link/posix_port.h"
-#include "support/wire.h"
+#include "support/pty_peer.h"
 
 namespace {
 
@@ -110,27 +110,6 @@ TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
     ASSERT_EQ(port.read(back.data(), static_cast<uint32_t>(back.size()), &n), 0u);
     EXPECT_EQ(peer.wait(), special);
     EXPECT_EQ(back, special);
-}
-
-TEST(PortOpen, MissingDeviceGives1030) {
-    ScopedEnv env("ECF_COM1", "/nonexistent/ecf-tty");
-    ChangePort(0);
-    EXPECT_EQ(ecfLeituraX(""), 1030);
-}
-
-// A device held by another program: 1010 and nothing sent; usable again once
-// it is free.
-TEST(PortOpen, HeldByAnotherProgramGives1010UntilReleased) {
-    PtyPeer peer;
-    ScopedEnv env("ECF_COM1", peer.path());
-    ChangePort(0);
-    {
-        ecf::test::HeldDevice held(peer.path());
-        EXPECT_EQ(ecfLeituraX(""), 1010);
-    }
-    peer.serve({{12, {0x00}}});
-    EXPECT_EQ(ecfLeituraX(""), 0);
-    EXPECT_EQ(peer.wait().size(), 12u);  // nothing of the refused call reached the line
 }
 
 TEST(PortSelection, ChangePortRoutesToTheSelectedDevice) {

@@ -40,20 +40,6 @@ TEST(ProgrammingRecords, FieldsCutLongArgumentsAndKeepExactOnes) {
     });
 }
 
-TEST(ProgrammingRecords, NullStringsAreEmpty) {
-    const std::pair<std::string, std::string> same[] = {
-        {str(storeHeaderRecord<kProgHeader30Length>(nullptr, nullptr, nullptr, 0, 0, nullptr,
-                                                    nullptr, nullptr)),
-         str(storeHeaderRecord<kProgHeader30Length>("", "", "", 0, 0, "", "", ""))},
-        {str(cargaAliqSelectRecord(nullptr, nullptr, nullptr)),
-         str(cargaAliqSelectRecord("", "", ""))},
-        {str(progNFComprovRecord(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr)),
-         str(progNFComprovRecord("", "", "", "", "", "", "", ""))},
-    };
-    for (const auto& [built, expected] : same) EXPECT_EQ(built, expected);
-}
-
 TEST(ProgrammingRecords, SixteenBitResultsKeepTheLowHalf) {
     const std::pair<int32_t, int16_t> cases[] = {{0, 0},        {200, 200},        {8005, 8005},
                                                  {70000, 4464}, {0x18000, -32768}, {-1, -1}};
