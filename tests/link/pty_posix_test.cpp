@@ -68,36 +68,37 @@ protected:
     }
 };
 
-TEST_F(PtyPort, FirstByteReadGivesUpAfterItsConstant) {
-    openWithTimeouts({0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000});
-    uint8_t b = 0;
-    uint32_t got = 9;
-    const auto start = Clock::now();
-    EXPECT_EQ(port.read(&b, 1, &got), 0u);
-    EXPECT_EQ(got, 0u);
-    EXPECT_GE(msSince(start), 140);
-}
-
-TEST_F(PtyPort, LongReadStopsWhenTheBytesPause) {
-    openWithTimeouts({50, 10, 5000, 200, 3000});
-    peer.serve({{0, {1, 2, 3}}});
-    uint8_t buf[10] = {0};
-    uint32_t got = 0;
-    const auto start = Clock::now();
-    EXPECT_EQ(port.read(buf, 10, &got), 0u);
-    EXPECT_EQ(got, 3u);
-    EXPECT_LT(msSince(start), 2000);  // the interval ended it, not the 5.1 s total
-    peer.wait();
-}
-
-TEST_F(PtyPort, LongReadEndsAtItsTotalWithoutAnyByte) {
-    openWithTimeouts({50, 1, 100, 200, 3000});
-    uint8_t buf[10];
-    uint32_t got = 9;
-    const auto start = Clock::now();
-    EXPECT_EQ(port.read(buf, 10, &got), 0u);
-    EXPECT_EQ(got, 0u);
-    EXPECT_GE(msSince(start), 100);
+// Each read ends by its own time-out: the constant for a status byte, the gap
+// between bytes once a reply has begun, the total when nothing comes.
+TEST_F(PtyPort, ReadsEndByTheirTimeouts) {
+    struct {
+        const char* what;
+        CommTimeouts timeouts;
+        uint32_t length;
+        Bytes answer;
+        long atLeastMs, belowMs;
+    } cases[] = {
+        {"status byte", {0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000}, 1, {}, 140, 5000},
+        {"gap", {50, 10, 5000, 200, 3000}, 10, {1, 2, 3}, 0, 2000},
+        {"total", {50, 1, 100, 200, 3000}, 10, {}, 100, 5000},
+    };
+    for (const auto& c : cases) {
+        PosixPort p;
+        ASSERT_EQ(p.open("COM1"), OpenError::none);
+        ASSERT_EQ(p.applyLineSettings({}), 0u);
+        ASSERT_EQ(p.setTimeouts(c.timeouts), 0u);
+        if (!c.answer.empty()) peer.serve({{0, c.answer}});
+        Bytes buffer(c.length);
+        uint32_t got = 99;
+        const auto start = Clock::now();
+        EXPECT_EQ(p.read(buffer.data(), c.length, &got), 0u) << c.what;
+        const long ms = msSince(start);
+        EXPECT_EQ(got, c.answer.size()) << c.what;
+        EXPECT_GE(ms, c.atLeastMs) << c.what;
+        EXPECT_LT(ms, c.belowMs) << c.what;
+        peer.wait();
+        p.close();
+    }
 }
 
 TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
