@@ -89,12 +89,4 @@ TEST(XReadingParam, BlocksAreCopiedWholeEvenAfterAFailure) {
     }
 }
 
-TEST(XReadingParam, NullBlocksAreSkipped) {
-    char first[173];
-    char* const outs[12] = {first};
-    ScriptedPrinter printer({xReply()});
-    EXPECT_EQ(paramLXSerial(printer, outs), 0);
-    EXPECT_EQ(std::string(first), xReply().substr(3, 172));
-}
-
 }  // namespace
