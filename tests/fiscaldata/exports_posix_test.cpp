@@ -8,37 +8,33 @@
 #include <iterator>
 #include <string>
 
-#include "ecf.h"
 #include "printer_script.h"
-#include "support/pty_peer.h"
+#include "support/wire.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace ecf::test;
 
-// ESC, the record, and the byte that makes the frame sum to 0 modulo 256.
-std::string framed(const std::string& record) {
-    unsigned sum = 0x1B;
-    for (unsigned char c : record) sum += c;
-    return hexOf(bytesOf("\x1B" + record + static_cast<char>((256 - sum % 256) % 256)));
+std::string contentsOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class FiscalDataExports : public ::testing::Test {
+class FiscalDataExports : public PrinterOnCom1 {
 protected:
-    PtyPeer peer;
-    ScopedEnv env{"ECF_COM1", peer.path()};
     fs::path file = fs::temp_directory_path() / "ecf_exports_report.txt";
     void SetUp() override {
-        ChangePort(0);
+        PrinterOnCom1::SetUp();
         fs::remove(file);
     }
     void TearDown() override { fs::remove(file); }
 };
 
+// f, the code, the mode, 12 bytes of dates (or 0x00), 8 of reduction digits (or 0x00).
 std::string record(char code, char mode, const std::string& dates, const std::string& reductions) {
-    return std::string("f") + code + mode + (dates.empty() ? std::string(12, '\0') : dates) +
-           (reductions.empty() ? std::string(8, '\0') : reductions);
+    return std::string("f") + code + mode + (dates.empty() ? nul(12) : dates) +
+           (reductions.empty() ? nul(8) : reductions);
 }
 
 TEST_F(FiscalDataExports, CountQueryRecordsAndDigitsOnTheLine) {
@@ -50,7 +46,7 @@ TEST_F(FiscalDataExports, CountQueryRecordsAndDigitsOnTheLine) {
     } cases[] = {
         {3, "010298", "310399", 7, 8, record('&', 3, "010298310399", "")},
         {3, "0298", "1310399", 0, 0, record('&', 3, "  0298310399", "")},
-        {1, nullptr, "", 0, 0, record('&', 1, "            ", "")},
+        {1, nullptr, "", 0, 0, record('&', 1, sp(12), "")},
         {2, "010298", "310399", 1, 30, record('&', 2, "", "00010030")},
         {4, nullptr, nullptr, 12345, 4294967295u, record('&', 4, "", "23457295")},
         {0, "x", "y", 9999, 10000, record('&', 0, "", "99990000")},
@@ -60,33 +56,29 @@ TEST_F(FiscalDataExports, CountQueryRecordsAndDigitsOnTheLine) {
         peer.serve({{25, bytesOf(countReply("03", "0012"))}});
         char owners[3] = "??", reductions[5] = "????";
         EXPECT_EQ(ecfDispMemFisc(owners, reductions, c.mode, c.initial, c.final, c.first, c.last), 0);
-        EXPECT_EQ(hex(peer.wait()), framed(c.record)) << int{c.mode};
+        EXPECT_EQ(hex(peer.wait()), hex(frameOf(c.record))) << int{c.mode};
         EXPECT_STREQ(owners, "03");
         EXPECT_STREQ(reductions, "0012");
     }
 }
 
-TEST_F(FiscalDataExports, PrintedReadOutIsOneCommand) {
-    peer.serve({{25, {0x07}}});
-    EXPECT_EQ(ecfLeitMemFisc(2, nullptr, nullptr, 1, 30, file.string().c_str()), 7);
-    EXPECT_EQ(hex(peer.wait()), framed(record('\x15', 2, "", "00010030")));
-    EXPECT_FALSE(fs::exists(file));
+TEST_F(FiscalDataExports, PrintedReadOutIsOneCommandAndWritesNoFile) {
+    for (char mode : {0, 1, 2}) {
+        peer.serve({{25, {0x07}}});
+        EXPECT_EQ(ecfLeitMemFisc(mode, "010298", "310399", 1, 30, file.string().c_str()), 7);
+        const std::string selection = mode == 1 ? record('\x15', 1, "010298310399", "")
+                                                : record('\x15', mode, "", "00010030");
+        EXPECT_EQ(hex(peer.wait()), hex(frameOf(selection))) << int{mode};
+        EXPECT_FALSE(fs::exists(file));
+    }
 }
 
-TEST_F(FiscalDataExports, ReadOutOverTheLineWritesTheReport) {
-    const std::string owner = ownerRecord(std::string("12.3\0" "5.678/0001-90", 18),
-                                          "123.456\n789.012", "01/02/98", "08:30", "31/12/99", "18:00");
-    const std::string reduction =
-        reductionRecord("0004", "0001", std::string("03\0" "02/98", 8), "00:01", "1234,56\n");
-    peer.serve({{25, bytesOf(countReply("01", "0001"))},
-                {25, bytesOf(readOutReply({owner}, {reduction}))}});
+TEST_F(FiscalDataExports, ReadOutOverTheLineAsksTheCountsThenReadsOut) {
+    peer.serve({{25, bytesOf(countReply("00", "0000"))}, {25, bytesOf(readOutReply({}, {}))}});
     EXPECT_EQ(ecfLeitMemFisc(3, "010298", "310399", 0, 0, file.string().c_str()), 0);
-    EXPECT_EQ(hex(peer.wait()), framed(record('&', 3, "010298310399", "")) + " " +
-                                    framed(record('\x15', 3, "010298310399", "")));
-    std::ifstream got(file, std::ios::binary), expected(fs::path(ECF_TEST_DATA_DIR) / "fiscaldata" /
-                                                            "nul_in_fields.txt", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(got), {}),
-              std::string(std::istreambuf_iterator<char>(expected), {}));
+    EXPECT_EQ(hex(peer.wait()), hex(frameOf(record('&', 3, "010298310399", ""))) + " " +
+                                    hex(frameOf(record('\x15', 3, "010298310399", ""))));
+    EXPECT_EQ(contentsOf(file), contentsOf(fs::path(ECF_TEST_DATA_DIR) / "fiscaldata/empty.txt"));
 }
 
 // Lines laid out by the report's columns: owner lines are 83 characters and
@@ -121,8 +113,7 @@ TEST_F(FiscalDataExports, LargestReadOutArrivesWholeAndIsWrittenWhole) {
                 {25, bytesOf(readOutReply(owners, reductions))}});
     EXPECT_EQ(ecfLeitMemFisc(4, nullptr, nullptr, 1, 9999, file.string().c_str()), 0);
     peer.wait();
-    std::ifstream in(file, std::ios::binary);
-    const std::string report(std::istreambuf_iterator<char>(in), {});
+    const std::string report = contentsOf(file);
     ASSERT_GE(report.size(), expected.size());
     EXPECT_TRUE(report.compare(report.size() - expected.size(), std::string::npos, expected) == 0);
 }

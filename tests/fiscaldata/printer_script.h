@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -12,10 +11,10 @@
 #include "fiscaldata/printer_line.h"
 #include "link/fake_port.h"
 #include "link/link.h"
+#include "support/bytes.h"
 
 namespace ecf::test {
 
-using Bytes = std::vector<uint8_t>;
 constexpr const char* kBusy = "\x01busy";  // an answer that makes the port be in use (1010)
 
 class ScriptedPrinter final : public fiscaldata::PrinterLine {
@@ -51,18 +50,6 @@ public:
 private:
     std::deque<std::string> answers_;
 };
-
-// "1B 66 ..." (the pty helpers are not built everywhere these tests run).
-inline std::string hexOf(const Bytes& bytes) {
-    std::string out;
-    char b[4];
-    for (uint8_t c : bytes) {
-        std::snprintf(b, sizeof b, "%02X ", c);
-        out += b;
-    }
-    if (!out.empty()) out.pop_back();
-    return out;
-}
 
 // The count reply: 3 bytes not read, then the owner and reduction digits.
 inline std::string countReply(const std::string& owners, const std::string& reductions) {

@@ -127,16 +127,4 @@ TEST_F(Report, FailuresLeaveAnEarlierReportAsItWas) {
     }
 }
 
-TEST_F(Report, PrintedModesSendOneCommandAndReturnItsStatus) {
-    for (uint8_t mode : {0, 1, 2}) {
-        ScriptedPrinter printer({"\x2A"});
-        EXPECT_EQ(readOutToFile(printer, {mode, "010298", "310399", 1, 2}, file.string().c_str()), 0x2A);
-        ASSERT_EQ(printer.exchanges.size(), 1u);
-        EXPECT_EQ(printer.exchanges[0].replyLength, 1u);
-        EXPECT_EQ(printer.exchanges[0].frame.size(), 25u);
-        EXPECT_EQ(printer.exchanges[0].frame[2], 0x15);
-        EXPECT_EQ(filesInDir(), 0u);
-    }
-}
-
 }  // namespace

@@ -43,7 +43,7 @@ TEST(Taxpayer, TheLastOwnerRecordIsRead) {
         EXPECT_EQ(std::string(cgcIe(textPrinter)), c.text) << c.what;
         ASSERT_EQ(textPrinter.exchanges.size(), 2u);
         EXPECT_EQ(textPrinter.exchanges[1].replyLength, c.replyLength) << c.what;
-        EXPECT_EQ(hexOf(textPrinter.exchanges[0].frame),
+        EXPECT_EQ(hex(textPrinter.exchanges[0].frame),
                   "1B 66 26 04 00 00 00 00 00 00 00 00 00 00 00 00 30 30 30 30 30 30 30 31 D4");
         EXPECT_EQ(textPrinter.exchanges[1].frame[2], 0x15);
 

@@ -44,7 +44,7 @@ TEST(XReadingText, FieldsEndToEndEachCutAtItsFirstNul) {
     for (const auto& c : cases) {
         ScriptedPrinter printer({c.reply});
         EXPECT_EQ(std::string(leituraXSerial(printer)), c.text) << c.what;
-        EXPECT_EQ(hexOf(printer.exchanges[0].frame), "1B 66 12 00 6D");
+        EXPECT_EQ(hex(printer.exchanges[0].frame), "1B 66 12 00 6D");
         EXPECT_EQ(printer.exchanges[0].replyLength, 747u);
         EXPECT_EQ(printer.exchanges[0].pauses, std::vector<uint32_t>{2000});
     }
@@ -87,14 +87,6 @@ TEST(XReadingParam, BlocksAreCopiedWholeEvenAfterAFailure) {
                 << c.what << ", block " << i;
         }
     }
-}
-
-TEST(XReadingParam, NullBlocksAreSkipped) {
-    char first[173];
-    char* const outs[12] = {first};
-    ScriptedPrinter printer({xReply()});
-    EXPECT_EQ(paramLXSerial(printer, outs), 0);
-    EXPECT_EQ(std::string(first), xReply().substr(3, 172));
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <vector>
 
 #include "ecf.h"
@@ -72,36 +68,37 @@ protected:
     }
 };
 
-TEST_F(PtyPort, FirstByteReadGivesUpAfterItsConstant) {
-    openWithTimeouts({0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000});
-    uint8_t b = 0;
-    uint32_t got = 9;
-    const auto start = Clock::now();
-    EXPECT_EQ(port.read(&b, 1, &got), 0u);
-    EXPECT_EQ(got, 0u);
-    EXPECT_GE(msSince(start), 140);
-}
-
-TEST_F(PtyPort, LongReadStopsWhenTheBytesPause) {
-    openWithTimeouts({50, 10, 5000, 200, 3000});
-    peer.serve({{0, {1, 2, 3}}});
-    uint8_t buf[10] = {0};
-    uint32_t got = 0;
-    const auto start = Clock::now();
-    EXPECT_EQ(port.read(buf, 10, &got), 0u);
-    EXPECT_EQ(got, 3u);
-    EXPECT_LT(msSince(start), 2000);  // the interval ended it, not the 5.1 s total
-    peer.wait();
-}
-
-TEST_F(PtyPort, LongReadEndsAtItsTotalWithoutAnyByte) {
-    openWithTimeouts({50, 1, 100, 200, 3000});
-    uint8_t buf[10];
-    uint32_t got = 9;
-    const auto start = Clock::now();
-    EXPECT_EQ(port.read(buf, 10, &got), 0u);
-    EXPECT_EQ(got, 0u);
-    EXPECT_GE(msSince(start), 100);
+// Each read ends by its own time-out: the constant for a status byte, the gap
+// between bytes once a reply has begun, the total when nothing comes.
+TEST_F(PtyPort, ReadsEndByTheirTimeouts) {
+    struct {
+        const char* what;
+        CommTimeouts timeouts;
+        uint32_t length;
+        Bytes answer;
+        long atLeastMs, belowMs;
+    } cases[] = {
+        {"status byte", {0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000}, 1, {}, 140, 5000},
+        {"gap", {50, 10, 5000, 200, 3000}, 10, {1, 2, 3}, 0, 2000},
+        {"total", {50, 1, 100, 200, 3000}, 10, {}, 100, 5000},
+    };
+    for (const auto& c : cases) {
+        PosixPort p;
+        ASSERT_EQ(p.open("COM1"), OpenError::none);
+        ASSERT_EQ(p.applyLineSettings({}), 0u);
+        ASSERT_EQ(p.setTimeouts(c.timeouts), 0u);
+        if (!c.answer.empty()) peer.serve({{0, c.answer}});
+        Bytes buffer(c.length);
+        uint32_t got = 99;
+        const auto start = Clock::now();
+        EXPECT_EQ(p.read(buffer.data(), c.length, &got), 0u) << c.what;
+        const long ms = msSince(start);
+        EXPECT_EQ(got, c.answer.size()) << c.what;
+        EXPECT_GE(ms, c.atLeastMs) << c.what;
+        EXPECT_LT(ms, c.belowMs) << c.what;
+        peer.wait();
+        p.close();
+    }
 }
 
 TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
@@ -114,47 +111,6 @@ TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
     ASSERT_EQ(port.read(back.data(), static_cast<uint32_t>(back.size()), &n), 0u);
     EXPECT_EQ(peer.wait(), special);
     EXPECT_EQ(back, special);
-}
-
-TEST(PortOpen, MissingDeviceGives1030) {
-    ScopedEnv env("ECF_COM1", "/nonexistent/ecf-tty");
-    ChangePort(0);
-    EXPECT_EQ(ecfLeituraX(""), 1030);
-}
-
-// A device held by another process: 1010 and nothing sent; usable again once
-// it is free.
-TEST(PortOpen, HeldByAnotherProcessGives1010UntilReleased) {
-    PtyPeer peer;
-    ScopedEnv env("ECF_COM1", peer.path());
-    ChangePort(0);
-
-    int ready[2], release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int fd = ::open(peer.path().c_str(), O_RDWR | O_NOCTTY);
-        ::flock(fd, LOCK_EX);
-        char c = 1;
-        (void)!::write(ready[1], &c, 1);
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-
-    EXPECT_EQ(ecfLeituraX(""), 1010);
-
-    (void)!::write(release[1], &c, 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
-
-    peer.serve({{12, {0x00}}});
-    EXPECT_EQ(ecfLeituraX(""), 0);
-    EXPECT_EQ(peer.wait().size(), 12u);  // nothing of the refused call reached the line
 }
 
 TEST(PortSelection, ChangePortRoutesToTheSelectedDevice) {

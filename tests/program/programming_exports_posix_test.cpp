@@ -1,4 +1,4 @@
-#include "receipt/command_wire.h"
+#include "support/wire.h"
 
 namespace {
 
@@ -12,12 +12,12 @@ std::string storeHeader(const char* numbers) {
            pad(ie, 15);
 }
 
-TEST(ProgrammingCommands, EveryExportPutsItsRecordOnTheLine) {
+TEST(ProgrammingCommands, EveryExportPutsItsRecordOnTheLineAndReturnsTheStatusByte) {
     expectOnTheWire({
         {"ecfAcertaData", [] { return ecfAcertaData(31, 12, 99, 23, 59, 58); },
-         command(0x16) + "5859230311299"},
+         "f\x16" "5859230311299"},
         {"ecfAcertaData out of range", [] { return ecfAcertaData(-1, 2024, 100, 7, 0, 123); },
-         command(0x16) + "2300070952400"},
+         "f\x16" "2300070952400"},
         {"ecfCabLoja",
          [] {
              return ecfCabLoja("LOJA 1", "RUA A", "CENTRO", 123456, -1, cgc.c_str(), ie.c_str());
@@ -42,9 +42,14 @@ TEST(ProgrammingCommands, EveryExportPutsItsRecordOnTheLine) {
         {"ecfCargaCodCripto", [] { return ecfCargaCodCripto("123"); }, "f*" + sp(7) + "123"},
         {"ecfPrgCod", [] { return ecfPrgCod(0xAB); }, "f!\xAB"},
         {"ecfGrava", [] { return int32_t{ecfGrava("1", "2", "3")}; },
-         command(0x1B) + pad("1", 8) + pad("2", 4) + "3"},
+         std::string("f\x1B") + pad("1", 8) + pad("2", 4) + "3"},
+        {"ecfLeituraX", [] { return ecfLeituraX(""); }, "f\x14" + sp(8)},
+        {"ecfLeituraX, null text", [] { return ecfLeituraX(nullptr); }, "f\x14" + sp(8)},
+        {"ecfLXGerencial", [] { return ecfLXGerencial("ABCDEFGHIJKL"); }, "f\x10" "ABCDEFGH"},
+        {"ecfRZGerencial", [] { return ecfRZGerencial("ABCDEFGHIJKL"); }, "f\x11" "ABCDEFGH"},
+        {"ecfReducaoZ", [] { return ecfReducaoZ("ABCDEFGHIJKL"); }, "f\x13" "ABCDEFGH"},
         {"ecfGrava with null strings", [] { return int32_t{ecfGrava(nullptr, nullptr, nullptr)}; },
-         command(0x1B) + sp(13)},
+         std::string("f\x1B") + sp(13)},
     });
 }
 

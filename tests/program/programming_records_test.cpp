@@ -3,7 +3,7 @@
 #include "program/clock_header.h"
 #include "program/short_result.h"
 #include "program/tables.h"
-#include "receipt/expected_record.h"
+#include "support/records.h"
 
 namespace {
 
@@ -38,20 +38,6 @@ TEST(ProgrammingRecords, FieldsCutLongArgumentsAndKeepExactOnes) {
         {"write keeps the first characters", str(gravaRecord("ABCDEFGHIJ", "KLMNO", "XYZ")), 2,
          "ABCDEFGHKLMNX"},
     });
-}
-
-TEST(ProgrammingRecords, NullStringsAreEmpty) {
-    const std::pair<std::string, std::string> same[] = {
-        {str(storeHeaderRecord<kProgHeader30Length>(nullptr, nullptr, nullptr, 0, 0, nullptr,
-                                                    nullptr, nullptr)),
-         str(storeHeaderRecord<kProgHeader30Length>("", "", "", 0, 0, "", "", ""))},
-        {str(cargaAliqSelectRecord(nullptr, nullptr, nullptr)),
-         str(cargaAliqSelectRecord("", "", ""))},
-        {str(progNFComprovRecord(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr)),
-         str(progNFComprovRecord("", "", "", "", "", "", "", ""))},
-    };
-    for (const auto& [built, expected] : same) EXPECT_EQ(built, expected);
 }
 
 TEST(ProgrammingRecords, SixteenBitResultsKeepTheLowHalf) {

@@ -1,4 +1,4 @@
-#include "receipt/command_wire.h"
+#include "support/wire.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(ReceiptCommands, EveryExportPutsItsRecordOnTheLine) {
         {"ecfInicCupomNFiscal", [] { return ecfInicCupomNFiscal(0xF5); }, "f\xDD\xF5"},
         {"ecfInicCNFVinculado", [] { return ecfInicCNFVinculado("12", "3", "45"); },
          "f\xDE" + sp(4) + "12" + " 3" + sp(7) + "45"},
-        {"ecfLineFeed", [] { return ecfLineFeed(-1, -1); }, command(0xEC) + "595"},
+        {"ecfLineFeed", [] { return ecfLineFeed(-1, -1); }, "f\xEC" "595"},
         {"ecfAutentica", [] { return ecfAutentica(""); }, "fo" + sp(48)},
         {"ecfImpLinha, long line", [] { return ecfImpLinha(std::string(60, 'L').c_str()); },
          "n" + std::string(48, 'L') + "\n"},

@@ -2,7 +2,7 @@
 
 #include "receipt/corrections.h"
 #include "receipt/documents.h"
-#include "receipt/expected_record.h"
+#include "support/records.h"
 #include "receipt/payment.h"
 #include "receipt/sale.h"
 
@@ -61,27 +61,6 @@ TEST(ReceiptRecords, LineFeedSendsTheLowestDigitsOfSignedBytes) {
         {"-1 and -1 read as 4294967295", str(lineFeedRecord(-1, -1)), 2, "595"},
         {"127 and -128 (4294967168)", str(lineFeedRecord(127, -128)), 2, "768"},
     });
-}
-
-TEST(ReceiptRecords, NullStringsAreEmptyAndHugeOnesAreCut) {
-    const std::string huge = std::string(1 << 20, 'H') + "Z";
-    const std::pair<std::string, std::string> same[] = {
-        {str(vendaItemRecord(nullptr, nullptr, 1)), str(vendaItemRecord("", "", 1))},
-        {str(quantityItemRecord(nullptr, nullptr, nullptr, nullptr, nullptr, 1, nullptr, nullptr)),
-         str(quantityItemRecord("", "", "", "", "", 1, "", ""))},
-        {str(itemOperationRecord(1, 0, nullptr, nullptr, 0)),
-         str(itemOperationRecord(1, 0, "", "", 0))},
-        {str(cancAcresDescSubTotalRecord(1, 2, nullptr, nullptr)),
-         str(cancAcresDescSubTotalRecord(1, 2, "", ""))},
-        {str(paymentRecord(kPagamento, 0, 0, 0, PaymentText::twoCharacters, nullptr, nullptr)),
-         str(paymentRecord(kPagamento, 0, 0, 0, PaymentText::twoCharacters, "", ""))},
-        {str(inicCNFVinculadoRecord(nullptr, nullptr, nullptr)),
-         str(inicCNFVinculadoRecord("", "", ""))},
-        {str(freeLineRecord(nullptr)), str(freeLineRecord(""))},
-        {str(vendaItemRecord(huge.c_str(), huge.c_str(), 0)),
-         str(vendaItemRecord(huge.substr(0, 60).c_str(), huge.substr(huge.size() - 9).c_str(), 0))},
-    };
-    for (const auto& [built, expected] : same) EXPECT_EQ(built, expected);
 }
 
 }  // namespace

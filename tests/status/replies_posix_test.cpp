@@ -7,13 +7,10 @@ namespace {
 
 using namespace ecf::test;
 
-std::string nuls(std::size_t n) { return std::string(n, '\0'); }
-std::string blanks(std::size_t n) { return std::string(n, ' '); }
-
 // What the parameter form hands over for a field that holds no NUL.
 std::string outOfCleanField(const OutField& o, const Bytes& r) {
     const std::string f = slice(r, o.position, o.position + o.width);
-    if (o.kind == Out::withoutThird) return f.substr(0, 2) + f.substr(3) + nuls(2);
+    if (o.kind == Out::withoutThird) return f.substr(0, 2) + f.substr(3) + nul(2);
     return f + '\0';
 }
 
@@ -58,55 +55,55 @@ const Edge kEdges[] = {
     {"Cupom", {{9, 10}}, {}, [](const Bytes& r) { return slice(r, 3, 9) + slice(r, 16, 72); },
      {{2, [](const Bytes& r) { return slice(r, 8, 14) + '\0'; }}}},
     {"Cupom", {{0, kAll}}, {}, [](const Bytes&) { return std::string(); },
-     {{0, [](const Bytes&) { return nuls(5); }}, {3, [](const Bytes&) { return nuls(9); }}}},
+     {{0, [](const Bytes&) { return nul(5); }}, {3, [](const Bytes&) { return nul(9); }}}},
     {"Aliquotas", {{2, 3}}, {}, [](const Bytes& r) { return slice(r, 3, 41); },
      {{0, [](const Bytes& r) { return slice(r, 3, 4) + '\0'; }}}},
     {"Aliquotas", {{0, kAll}}, {}, [](const Bytes&) { return std::string(); },
-     {{3, [](const Bytes&) { return nuls(15); }}}},
+     {{3, [](const Bytes&) { return nul(15); }}}},
     {"PayTypes", {{10, 11}}, {}, [](const Bytes& r) { return slice(r, 2, 10) + slice(r, 26, 47); },
      {{2, [](const Bytes& r) { return slice(r, 5, 26) + '\0'; }}}},
     {"DocsNFs", {{26, 27}}, {{25, "1"}, {27, "234"}},
      [](const Bytes& r) { return slice(r, 2, 25) + "1234" + slice(r, 30, 123); },
      {{2, [](const Bytes&) { return std::string("1234") + '\0'; }}}},
     {"DocsNFs", {{25, 30}}, {}, [](const Bytes& r) { return slice(r, 2, 25) + slice(r, 30, 123); },
-     {{2, [](const Bytes&) { return nuls(2); }}}},
+     {{2, [](const Bytes&) { return nul(2); }}}},
     {"DocsNFs", {{10, 11}}, {}, [](const Bytes& r) { return slice(r, 2, 10) + slice(r, 25, 123); },
      {{1, [](const Bytes& r) { return slice(r, 4, 25) + '\0'; }}}},
-    {"Equipo", {{0, kAll}}, {}, [](const Bytes&) { return blanks(38); },
-     {{0, [](const Bytes&) { return blanks(11) + '\0'; }},
-      {1, [](const Bytes&) { return blanks(16) + '\0'; }},
-      {2, [](const Bytes&) { return blanks(5) + '\0'; }},
-      {3, [](const Bytes&) { return blanks(10) + '\0'; }}}},
+    {"Equipo", {{0, kAll}}, {}, [](const Bytes&) { return sp(38); },
+     {{0, [](const Bytes&) { return sp(11) + '\0'; }},
+      {1, [](const Bytes&) { return sp(16) + '\0'; }},
+      {2, [](const Bytes&) { return sp(5) + '\0'; }},
+      {3, [](const Bytes&) { return sp(10) + '\0'; }}}},
     {"Equipo", {{13, 14}}, {}, [](const Bytes& r) { return slice(r, 3, 13) + slice(r, 14, 45); },
      {{0, [](const Bytes& r) { return slice(r, 3, 13) + " " + '\0'; }}}},
     {"User", {{225, 226}}, {{220, "12:34"}},
      [](const Bytes& r) { return slice(r, 3, 225) + slice(r, 226, 268); },
-     {{9, [](const Bytes&) { return "1234" + nuls(3); }}}},
+     {{9, [](const Bytes&) { return "1234" + nul(3); }}}},
     {"User", {{211, 220}}, {},
      [](const Bytes& r) { return slice(r, 3, 211) + "////////" + slice(r, 220, 268); },
-     {{8, [](const Bytes&) { return "////////" + nuls(2); }}}},
+     {{8, [](const Bytes&) { return "////////" + nul(2); }}}},
     {"User", {{150, 160}}, {}, [](const Bytes& r) { return slice(r, 3, 150) + slice(r, 160, 268); },
-     {{3, [](const Bytes&) { return nuls(6); }}, {4, [](const Bytes&) { return nuls(6); }}}},
+     {{3, [](const Bytes&) { return nul(6); }}, {4, [](const Bytes&) { return nul(6); }}}},
     {"User", {{0, kAll}}, {},
      [](const Bytes&) {
-         return blanks(48 * 3 + 18 + 14 + 16) + "////////" + blanks(5) + "////////" + blanks(32);
+         return sp(48 * 3 + 18 + 14 + 16) + "////////" + sp(5) + "////////" + sp(32);
      },
-     {{0, [](const Bytes&) { return blanks(48) + nuls(2); }},
-      {6, [](const Bytes&) { return blanks(16) + nuls(2); }},
-      {7, [](const Bytes&) { return blanks(14) + nuls(2); }},
-      {11, [](const Bytes&) { return blanks(4) + nuls(3); }},
-      {13, [](const Bytes&) { return blanks(22) + '\0'; }}}},
-    {"Troco", {{0, kAll}}, {}, [](const Bytes&) { return blanks(42); },
-     {{0, [](const Bytes&) { return blanks(21) + '\0'; }},
-      {1, [](const Bytes&) { return blanks(21) + '\0'; }}}},
+     {{0, [](const Bytes&) { return sp(48) + nul(2); }},
+      {6, [](const Bytes&) { return sp(16) + nul(2); }},
+      {7, [](const Bytes&) { return sp(14) + nul(2); }},
+      {11, [](const Bytes&) { return sp(4) + nul(3); }},
+      {13, [](const Bytes&) { return sp(22) + '\0'; }}}},
+    {"Troco", {{0, kAll}}, {}, [](const Bytes&) { return sp(42); },
+     {{0, [](const Bytes&) { return sp(21) + '\0'; }},
+      {1, [](const Bytes&) { return sp(21) + '\0'; }}}},
     {"Troco", {{10, 11}}, {}, [](const Bytes& r) { return slice(r, 5, 10) + " " + slice(r, 11, 47); },
      {{0, [](const Bytes& r) { return slice(r, 5, 10) + " " + slice(r, 11, 26) + '\0'; }}}},
     {"Vincs", {{7, 8}}, {}, [](const Bytes& r) { return slice(r, 3, 7) + slice(r, 28, 66); },
      {{2, [](const Bytes& r) { return " " + slice(r, 8, 28) + '\0'; }}}},
     {"Vincs", {{0, kAll}}, {}, [](const Bytes&) { return std::string(); },
-     {{0, [](const Bytes&) { return blanks(1) + '\0'; }},
-      {3, [](const Bytes&) { return blanks(21) + '\0'; }},
-      {6, [](const Bytes&) { return blanks(7) + '\0'; }}}},
+     {{0, [](const Bytes&) { return sp(1) + '\0'; }},
+      {3, [](const Bytes&) { return sp(21) + '\0'; }},
+      {6, [](const Bytes&) { return sp(7) + '\0'; }}}},
 };
 
 TEST_F(StatusTest, NulBytesShortenOrAreFilledAsEachFieldSays) {

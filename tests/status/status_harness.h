@@ -2,17 +2,11 @@
 // printer on a pseudo-terminal, out-parameters in guarded buffers.
 #pragma once
 
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "ecf.h"
-#include "support/pty_peer.h"
+#include "support/wire.h"
 
 namespace ecf::test {
 
@@ -30,6 +24,8 @@ struct OutField {
 
 struct Export {
     const char* name;
+    uint8_t code;
+    bool indexed;
     std::size_t textReply, paramReply;
     std::vector<std::pair<std::size_t, std::size_t>> textRanges;  // [from, to) of a NUL-free reply
     std::vector<OutField> outs;                                   // in out-parameter order
@@ -40,16 +36,16 @@ struct Export {
 // The eight queries whose replies are character fields.
 inline const std::vector<Export>& fieldExports() {
     static const std::vector<Export> exports = {
-        {"Cupom", 72, 72, {{3, 14}, {16, 72}},
+        {"Cupom", 0xE0, false, 72, 72, {{3, 14}, {16, 72}},
          {{3, 4}, {7, 1}, {8, 6}, {22, 8}, {16, 6}, {30, 21}, {51, 21}},
          [](uint8_t) { return ecfStatusCupom(0); },
          [](uint8_t, char** o) { return ecfParamStatusCup(o[0], o[1], o[2], o[3], o[4], o[5], o[6]); }},
-        {"Aliquotas", 41, 41, {{2, 41}}, {{3, 1}, {4, 6}, {10, 17}, {27, 14}},
+        {"Aliquotas", 0xE1, true, 41, 41, {{2, 41}}, {{3, 1}, {4, 6}, {10, 17}, {27, 14}},
          ecfStatusAliquotas,
          [](uint8_t i, char** o) { return ecfParamStatusAliquotas(i, o[0], o[1], o[2], o[3]); }},
-        {"PayTypes", 47, 47, {{2, 47}}, {{3, 1}, {4, 1}, {5, 21}, {26, 21}}, ecfStatusPayTypes,
+        {"PayTypes", 0xE2, true, 47, 47, {{2, 47}}, {{3, 1}, {4, 1}, {5, 21}, {26, 21}}, ecfStatusPayTypes,
          [](uint8_t i, char** o) { return ecfParamStatusPayTypes(i, o[0], o[1], o[2], o[3]); }},
-        {"DocsNFs", 123, 123, {{2, 123}},
+        {"DocsNFs", 0xE3, true, 123, 123, {{2, 123}},
          {{3, 1}, {4, 21}, {25, 5, Out::joined}, {30, 3}, {33, 7}, {40, 7}, {47, 19}, {66, 19},
           {85, 19}, {104, 19}},
          ecfStatusDocsNFs,
@@ -57,10 +53,10 @@ inline const std::vector<Export>& fieldExports() {
              return ecfParamStatusDocsNFs(i, o[0], o[1], o[2], o[3], o[4], o[5], o[6], o[7], o[8],
                                           o[9]);
          }},
-        {"Equipo", 52, 50, {{3, 45}}, {{3, 11}, {14, 16}, {30, 5}, {35, 10}},
+        {"Equipo", 0xE4, false, 52, 50, {{3, 45}}, {{3, 11}, {14, 16}, {30, 5}, {35, 10}},
          [](uint8_t) { return ecfStatusEquipo(); },
          [](uint8_t, char** o) { return ecfParamStatusEquipo(o[0], o[1], o[2], o[3]); }},
-        {"User", 268, 268, {{3, 268}},
+        {"User", 0xE5, true, 268, 268, {{3, 268}},
          {{3, 49}, {52, 49}, {101, 49}, {150, 5}, {155, 5}, {160, 19}, {194, 17}, {179, 15},
           {211, 9}, {220, 6, Out::withoutThird}, {226, 9}, {235, 6, Out::withoutThird}, {241, 5},
           {246, 22}},
@@ -69,10 +65,10 @@ inline const std::vector<Export>& fieldExports() {
              return ecfParamStatusUser(i, o[0], o[1], o[2], o[3], o[4], o[5], o[6], o[7], o[8],
                                        o[9], o[10], o[11], o[12], o[13]);
          }},
-        {"Troco", 47, 47, {{5, 47}}, {{5, 21}, {26, 21}},
+        {"Troco", 0xE6, false, 47, 47, {{5, 47}}, {{5, 21}, {26, 21}},
          [](uint8_t) { return ecfStatusTroco(); },
          [](uint8_t, char** o) { return ecfParamStatusTroco(o[0], o[1]); }},
-        {"Vincs", 66, 66, {{3, 66}}, {{3, 1}, {4, 3}, {7, 21}, {28, 21}, {49, 7}, {56, 3}, {59, 7}},
+        {"Vincs", 0xE7, true, 66, 66, {{3, 66}}, {{3, 1}, {4, 3}, {7, 21}, {28, 21}, {49, 7}, {56, 3}, {59, 7}},
          ecfStatusVincs,
          [](uint8_t i, char** o) {
              return ecfParamStatusVincs(i, o[0], o[1], o[2], o[3], o[4], o[5], o[6]);
@@ -117,29 +113,10 @@ struct OutBuffers {
     }
 };
 
-// Holds the device's lock, as another program using the port would.
-class HeldDevice {
-public:
-    explicit HeldDevice(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
-        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) ADD_FAILURE() << "cannot hold " << path;
-    }
-    ~HeldDevice() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    HeldDevice(const HeldDevice&) = delete;
-    HeldDevice& operator=(const HeldDevice&) = delete;
-
-private:
-    int fd_;
-};
-
 // A printer on COM1 that answers each query frame (ESC, 4 bytes, checksum).
-class StatusTest : public ::testing::Test {
+class StatusTest : public PrinterOnCom1 {
 protected:
     static constexpr std::size_t kQueryFrame = 6;
-    PtyPeer peer;
-    ScopedEnv env{"ECF_COM1", peer.path()};
-    void SetUp() override { ChangePort(0); }
 
     std::string textOf(const Export& e, const Bytes& reply, uint8_t index = 1) {
         peer.serve({{kQueryFrame, reply}});

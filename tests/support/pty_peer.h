@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-namespace ecf::test {
+#include "bytes.h"
 
-using Bytes = std::vector<uint8_t>;
+namespace ecf::test {
 
 class PtyPeer {
 public:
@@ -59,8 +59,5 @@ private:
     bool had_ = false;
     std::string old_;
 };
-
-Bytes bytesOf(const std::string& s);
-std::string hex(const Bytes& bytes);
 
 }  // namespace ecf::test

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -91,19 +90,6 @@ ScopedEnv::~ScopedEnv() {
         ::setenv(name_.c_str(), old_.c_str(), 1);
     else
         ::unsetenv(name_.c_str());
-}
-
-Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-std::string hex(const Bytes& bytes) {
-    std::string out;
-    char b[4];
-    for (uint8_t c : bytes) {
-        std::snprintf(b, sizeof b, "%02X ", c);
-        out += b;
-    }
-    if (!out.empty()) out.pop_back();
-    return out;
 }
 
 }  // namespace ecf::test

@@ -1,4 +1,4 @@
-// Expected records written out field by field, for the command tests.
+// Built command records held against their expected bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,16 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "link/record.h"
 
 namespace ecf::test {
-
-inline std::string sp(std::size_t n) { return std::string(n, ' '); }
-inline std::string nul(std::size_t n) { return std::string(n, '\0'); }
-// The lead byte 'f' and a command code.
-inline std::string command(uint8_t code) { return std::string("f") + static_cast<char>(code); }
-// s followed by spaces up to width w.
-inline std::string pad(const std::string& s, std::size_t w) { return s + sp(w - s.size()); }
 
 template <std::size_t N>
 std::string str(const Record<N>& r) {
