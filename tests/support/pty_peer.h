@@ -15,10 +15,15 @@ using Bytes = std::vector<uint8_t>;
 
 class PtyPeer {
 public:
-    // One step of the script: read exactly `frameLength` bytes, then answer.
+    // One step of the script: read exactly `frameLength` bytes (none: 0), wait
+    // `delayMs`, write `answer`; then, with `hangUp`, close both ends of the
+    // pty as a printer dropping off the line does. A frame that never arrives
+    // ends the script.
     struct Step {
         std::size_t frameLength;
         Bytes answer;
+        int delayMs = 0;
+        bool hangUp = false;
     };
 
     PtyPeer();
@@ -31,12 +36,15 @@ public:
     void becomePort(int n) const;
 
     // Runs the script on a thread; wait() joins it and returns what arrived
-    // since the last wait().
+    // since the last wait(); arrived() counts it without waiting.
     void serve(std::vector<Step> script);
     Bytes wait();
+    std::size_t arrived();
 
 private:
+    bool readFrame(std::size_t length);
     void writeAnswer(const Bytes& answer);
+    void hangUp();
 
     int master_ = -1;
     int slave_ = -1;  // kept open so that the pty lives between exchanges
