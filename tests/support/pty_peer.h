@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "scoped_env.h"
+
 namespace ecf::test {
 
 using Bytes = std::vector<uint8_t>;
@@ -52,20 +54,6 @@ private:
     std::thread thread_;
     std::mutex mutex_;
     Bytes received_;
-};
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    bool had_ = false;
-    std::string old_;
 };
 
 Bytes bytesOf(const std::string& s);

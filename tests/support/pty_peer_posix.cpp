@@ -94,21 +94,6 @@ std::size_t PtyPeer::arrived() {
     return received_.size();
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-        had_ = true;
-        old_ = old;
-    }
-    ::setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (had_)
-        ::setenv(name_.c_str(), old_.c_str(), 1);
-    else
-        ::unsetenv(name_.c_str());
-}
-
 Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 std::string hex(const Bytes& bytes) {
