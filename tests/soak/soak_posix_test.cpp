@@ -3,16 +3,16 @@
 // that its growing journal is not counted here) on a real pseudo-terminal:
 // not one may fail (the printer accepts every command of the cycle), no
 // descriptor may stay open and the resident memory must stay flat.
-#include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,25 +33,15 @@ constexpr bool kResidentSizeMeans = true;
 constexpr int kExchanges = 20000;
 constexpr int kWarmUp = 1000;
 
-int openDescriptors() {
-    int n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (const dirent* e = ::readdir(d))
-            if (e->d_name[0] != '.') ++n;
-        ::closedir(d);
-    }
-    return n - 1;  // the directory stream itself
+long openDescriptors() {  // less the one the listing holds
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}) - 1;
 }
 
 long residentKiB() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (f == nullptr) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f) != nullptr)
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::strtol(line + 6, nullptr, 10);
-    std::fclose(f);
-    return kib;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
 }
 
 #ifndef ECF_SIM_PROGRAM
@@ -128,7 +118,7 @@ TEST(Soak, TwentyThousandExchangesWithoutAFailureALeakOrGrowth) {
     ChangePort(0);
     const std::vector<Step> steps = aDayAtTheTill();
 
-    const int descriptorsBefore = openDescriptors();
+    const long descriptorsBefore = openDescriptors();
     long residentAfterWarmUp = 0;
     int failures = 0;
     std::string firstFailure;

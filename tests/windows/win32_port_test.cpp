@@ -26,7 +26,6 @@ struct FakeSystem {
     HANDLE openHandle = kPort;
     std::map<std::string, DWORD> failures;  // logged call -> the last error it leaves; it fails
     DCB reported{};                         // what GetCommState reports
-    DWORD modemBits = MS_CTS_ON;
     std::vector<uint8_t> reply;
 
     DWORD lastError = 0;
@@ -82,7 +81,7 @@ BOOL WINAPI fakeSetCommTimeouts(HANDLE h, LPCOMMTIMEOUTS t) {
 }
 BOOL WINAPI fakeGetCommModemStatus(HANDLE h, LPDWORD bits) {
     if (!logged(h, "GetCommModemStatus")) return FALSE;
-    *bits = fake->modemBits;
+    *bits = MS_CTS_ON;
     return TRUE;
 }
 BOOL WINAPI fakeEscapeCommFunction(HANDLE h, DWORD f) { return logged(h, "EscapeCommFunction " + str(f)); }
