@@ -19,16 +19,11 @@ namespace {
 
 // A string in a heap block of exactly its length and NUL, so that reading
 // past its end is seen.
-class ExactString {
-public:
-    explicit ExactString(const std::string& s) : data_(std::make_unique<char[]>(s.size() + 1)) {
-        std::memcpy(data_.get(), s.c_str(), s.size() + 1);
-    }
-    const char* get() const { return data_.get(); }
-
-private:
-    std::unique_ptr<char[]> data_;
-};
+std::unique_ptr<char[]> exact(const std::string& s) {
+    auto p = std::make_unique<char[]>(s.size() + 1);
+    std::memcpy(p.get(), s.c_str(), s.size() + 1);
+    return p;
+}
 
 void writeCurrencyFile(FuzzedDataProvider& input) {
     const std::string names = input.ConsumeRandomLengthString(60);
@@ -46,7 +41,7 @@ void amountInWords(FuzzedDataProvider& input) {
         estado.LarguraLinha1 %= 120;
         estado.LarguraLinha2 %= 120;
     }
-    const ExactString amount(input.ConsumeRandomLengthString(20));
+    const auto amount = exact(input.ConsumeRandomLengthString(20));
     const int32_t r = ecf::cheque::Extenso(estado, amount.get());
     if (r != 0 && r != ecf::cheque::kMoedaAusente && r != ecf::cheque::kExtensoNaoCabe)
         ecf::fuzz::finding("Extenso gave a result of its own making");
@@ -59,11 +54,11 @@ void wholeCheque(FuzzedDataProvider& input) {
     const bool vexa = input.ConsumeBool();
     const auto& table = vexa ? ecf::cheque::TabelaLayoutVexa : ecf::cheque::TabelaLayout;
     const uint32_t bank = table[input.ConsumeIntegralInRange<std::size_t>(0, table.size() - 1)].banco;
-    const ExactString value(input.ConsumeRandomLengthString(40));
-    const ExactString payee(input.ConsumeRandomLengthString(200));
-    const ExactString city(input.ConsumeRandomLengthString(60));
-    const ExactString date(input.ConsumeRandomLengthString(12));
-    const ExactString free(input.ConsumeRandomLengthString(60));
+    const auto value = exact(input.ConsumeRandomLengthString(40));
+    const auto payee = exact(input.ConsumeRandomLengthString(200));
+    const auto city = exact(input.ConsumeRandomLengthString(60));
+    const auto date = exact(input.ConsumeRandomLengthString(12));
+    const auto free = exact(input.ConsumeRandomLengthString(60));
     ecf::cheque::Cheque cheque;
     const int32_t r = ecf::cheque::ComporCheque(
         vexa ? ecf::cheque::LayoutBancoVexa : ecf::cheque::LayoutBanco, bank, value.get(),
@@ -72,11 +67,6 @@ void wholeCheque(FuzzedDataProvider& input) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    ecf::fuzz::enterWorkingDirectory();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);

@@ -32,14 +32,7 @@ public:
     }
     ScriptedPort(const ScriptedPort&) = delete;
     ScriptedPort& operator=(const ScriptedPort&) = delete;
-    ~ScriptedPort() override {
-        Exchange done;
-        done.opened = opened_;
-        done.wire = std::move(fake_.wire);
-        done.readLength = readLength_;
-        done.pauses = static_cast<uint32_t>(fake_.pauses.size());
-        line().exchanges.push_back(std::move(done));
-    }
+    ~ScriptedPort() override { line().exchanges.push_back(Exchange{opened_, std::move(fake_.wire), readLength_}); }
 
     link::OpenError open(const char* name) override {
         const link::OpenError e = fake_.open(name);

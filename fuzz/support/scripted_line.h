@@ -27,16 +27,10 @@ struct Exchange {
     bool opened = false;
     Bytes wire;               // ESC, the record, the checksum byte
     uint32_t readLength = 0;  // bytes the library asked for (0: it never read)
-    uint32_t pauses = 0;      // pauses before the read
 };
 
 // Replaces the script and forgets the exchanges seen so far.
 void setAnswers(std::vector<Answer> answers);
-inline void setReplies(const std::vector<Bytes>& replies) {
-    std::vector<Answer> answers;
-    for (const Bytes& r : replies) answers.push_back(Answer{link::OpenError::none, 0, r});
-    setAnswers(std::move(answers));
-}
 
 // The exchanges since the last setAnswers() or takeExchanges().
 std::vector<Exchange> takeExchanges();

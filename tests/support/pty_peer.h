@@ -10,15 +10,21 @@
 #include <vector>
 
 #include "bytes.h"
+#include "scoped_env.h"
 
 namespace ecf::test {
 
 class PtyPeer {
 public:
-    // One step of the script: read exactly `frameLength` bytes, then answer.
+    // One step of the script: read exactly `frameLength` bytes (none: 0), wait
+    // `delayMs`, write `answer`; then, with `hangUp`, close both ends of the
+    // pty as a printer dropping off the line does. A frame that never arrives
+    // ends the script.
     struct Step {
         std::size_t frameLength;
         Bytes answer;
+        int delayMs = 0;
+        bool hangUp = false;
     };
 
     PtyPeer();
@@ -31,12 +37,15 @@ public:
     void becomePort(int n) const;
 
     // Runs the script on a thread; wait() joins it and returns what arrived
-    // since the last wait().
+    // since the last wait(); arrived() counts it without waiting.
     void serve(std::vector<Step> script);
     Bytes wait();
+    std::size_t arrived();
 
 private:
+    bool readFrame(std::size_t length);
     void writeAnswer(const Bytes& answer);
+    void hangUp();
 
     int master_ = -1;
     int slave_ = -1;  // kept open so that the pty lives between exchanges
@@ -46,18 +55,5 @@ private:
     Bytes received_;
 };
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 }  // namespace ecf::test

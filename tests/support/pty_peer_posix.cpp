@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -26,12 +27,27 @@ PtyPeer::PtyPeer() {
 
 PtyPeer::~PtyPeer() {
     if (thread_.joinable()) thread_.join();
-    ::close(slave_);
-    ::close(master_);
+    hangUp();
 }
 
 void PtyPeer::becomePort(int n) const {
     ::setenv(("ECF_COM" + std::to_string(n)).c_str(), path_.c_str(), 1);
+}
+
+bool PtyPeer::readFrame(std::size_t length) {
+    std::size_t got = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (got < length && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        uint8_t buf[512];
+        const ssize_t n = ::read(master_, buf, std::min(length - got, sizeof buf));
+        if (n <= 0) continue;
+        std::lock_guard<std::mutex> lock(mutex_);
+        received_.insert(received_.end(), buf, buf + n);
+        got += static_cast<std::size_t>(n);
+    }
+    return got == length;
 }
 
 void PtyPeer::writeAnswer(const Bytes& answer) {
@@ -45,26 +61,21 @@ void PtyPeer::writeAnswer(const Bytes& answer) {
     }
 }
 
+void PtyPeer::hangUp() {
+    if (slave_ >= 0) ::close(slave_);
+    if (master_ >= 0) ::close(master_);
+    slave_ = master_ = -1;
+}
+
 void PtyPeer::serve(std::vector<Step> script) {
     thread_ = std::thread([this, script = std::move(script)] {
         for (const Step& step : script) {
-            std::size_t got = 0;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (got < step.frameLength && std::chrono::steady_clock::now() < deadline) {
-                pollfd p{master_, POLLIN, 0};
-                if (::poll(&p, 1, 100) <= 0) continue;
-                uint8_t buf[512];
-                const std::size_t want = step.frameLength - got;
-                const ssize_t n = ::read(master_, buf, want < sizeof buf ? want : sizeof buf);
-                if (n <= 0) continue;
-                std::lock_guard<std::mutex> lock(mutex_);
-                received_.insert(received_.end(), buf, buf + n);
-                got += static_cast<std::size_t>(n);
-            }
             // A frame that never arrived gets no answer: the library gave up
             // early, and a large answer would block against a full pty.
-            if (got < step.frameLength) return;
+            if (!readFrame(step.frameLength)) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
             writeAnswer(step.answer);
+            if (step.hangUp) return hangUp();
         }
     });
 }
@@ -77,19 +88,9 @@ Bytes PtyPeer::wait() {
     return out;
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-        had_ = true;
-        old_ = old;
-    }
-    ::setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (had_)
-        ::setenv(name_.c_str(), old_.c_str(), 1);
-    else
-        ::unsetenv(name_.c_str());
+std::size_t PtyPeer::arrived() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_.size();
 }
 
 }  // namespace ecf::test

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -11,11 +10,13 @@
 
 #include "link/link.h"
 #include "link/win32_port.h"
+#include "support/scoped_env.h"
 
 namespace {
 
 using ecf::link::OpenError;
 using ecf::link::Win32Port;
+using ecf::test::ScopedEnv;
 
 HANDLE const kPort = reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x1234));
 
@@ -25,7 +26,6 @@ struct FakeSystem {
     HANDLE openHandle = kPort;
     std::map<std::string, DWORD> failures;  // logged call -> the last error it leaves; it fails
     DCB reported{};                         // what GetCommState reports
-    DWORD modemBits = MS_CTS_ON;
     std::vector<uint8_t> reply;
 
     DWORD lastError = 0;
@@ -81,7 +81,7 @@ BOOL WINAPI fakeSetCommTimeouts(HANDLE h, LPCOMMTIMEOUTS t) {
 }
 BOOL WINAPI fakeGetCommModemStatus(HANDLE h, LPDWORD bits) {
     if (!logged(h, "GetCommModemStatus")) return FALSE;
-    *bits = fake->modemBits;
+    *bits = MS_CTS_ON;
     return TRUE;
 }
 BOOL WINAPI fakeEscapeCommFunction(HANDLE h, DWORD f) { return logged(h, "EscapeCommFunction " + str(f)); }
@@ -113,22 +113,6 @@ const ecf::link::Win32Api kFakeApi{
     &fakeSetCommState,       &fakePurgeComm,        &fakeSetCommTimeouts, &fakeGetCommModemStatus,
     &fakeEscapeCommFunction, &fakeTransmitCommChar, &fakeWriteFile,      &fakeReadFile,
     &fakeCloseHandle,        &fakeSleep};
-
-// Sets an environment variable (nullptr: removes it) for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        _putenv_s(name, value != nullptr ? value : "");  // "" removes it
-    }
-    ~ScopedEnv() { _putenv_s(name_.c_str(), old_.c_str()); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    std::string old_;
-};
 
 const std::vector<uint8_t> kSubTotal = {0x66, 0xD1, 0x00};
 
@@ -171,18 +155,13 @@ TEST_F(Win32PortTest, ACommandMakesTheseCallsWithTheseArguments) {
     EXPECT_EQ(system.wire, (std::vector<uint8_t>{0x1B, 0x66, 0xD1, 0x00, 0xAE}));
 }
 
-TEST_F(Win32PortTest, LongRepliesHaveTheirTimeoutsAndSleepPastThreeHundredBytes) {
-    const struct {
-        uint32_t replyLength;
-        int sleeps;
-    } cases[] = {{2, 0}, {300, 0}, {301, 1}, {747, 1}};
-    for (const auto& c : cases) {
-        system = FakeSystem{};
-        EXPECT_EQ(exchange(c.replyLength), 0);
-        EXPECT_EQ(count("SetCommTimeouts 200 10 30000 200 3000"), 1) << c.replyLength;
-        EXPECT_EQ(count("Sleep 2000"), c.sleeps) << c.replyLength;
-        EXPECT_EQ(count("ReadFile " + str(c.replyLength)), 1) << c.replyLength;
-    }
+// When to pause is the link's choice; here, that the pause is a Sleep and a
+// long reply's time-outs reach the system as they are.
+TEST_F(Win32PortTest, ALongReplyHasItsTimeoutsAndSleepsFirst) {
+    EXPECT_EQ(exchange(301), 0);
+    EXPECT_EQ(count("SetCommTimeouts 200 10 30000 200 3000"), 1);
+    EXPECT_EQ(count("Sleep 2000"), 1);
+    EXPECT_EQ(count("ReadFile 301"), 1);
 }
 
 // The open is judged by the last error alone: a stale error is cleared
@@ -198,7 +177,6 @@ TEST_F(Win32PortTest, OpenIsJudgedByTheLastError) {
         {0, ERROR_ALREADY_EXISTS, kPort, OpenError::alreadyExists, 1},
         {0, ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE, OpenError::accessDenied, 0},
         {0, ERROR_ACCESS_DENIED, kPort, OpenError::accessDenied, 1},
-        {0, ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE, OpenError::other, 0},
         {0, ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE, OpenError::other, 0},
     };
     for (const auto& c : cases) {
@@ -245,7 +223,9 @@ TEST_F(Win32PortTest, DcbFieldsSetAndKept) {
     }
 }
 
-// Each failing call: the result, and the handle closed once, last.
+// Each system call failing, with the error it leaves (the link's own mapping
+// of a step to its result is tested over the fake port): the result, and the
+// handle closed once, last.
 TEST_F(Win32PortTest, FailingCallsGiveTheirResults) {
     const struct {
         const char* call;
@@ -255,15 +235,12 @@ TEST_F(Win32PortTest, FailingCallsGiveTheirResults) {
         {"GetCommState", 6, 2006},
         {"SetCommState", 87, 2087},
         {"SetCommState", 0, 2000 + ERROR_GEN_FAILURE},  // a failure without an error code
-        {"PurgeComm 4", 1, 808},
         {"PurgeComm 8", 1, 809},
         {"SetCommTimeouts 4294967295 4294967295 25000 200 3000", 1, 810},
         {"GetCommModemStatus", ERROR_NOT_SUPPORTED, 0x07},  // CTS taken as on
         {"EscapeCommFunction 4", 1, 0x07},                   // not examined
         {"TransmitCommChar 27", 31, 4031},
-        {"TransmitCommChar 27", 0x1FFFF, 3999},  // the error as a signed 16-bit number
         {"WriteFile 3", 1117, 7117},
-        {"WriteFile 1", 1117, 4},
         {"ReadFile 1", 1117, 9117},
     };
     for (const auto& c : cases) {
@@ -274,25 +251,21 @@ TEST_F(Win32PortTest, FailingCallsGiveTheirResults) {
         EXPECT_EQ(count("CloseHandle"), 1) << c.call;
         EXPECT_EQ(system.calls.back(), "CloseHandle") << c.call;
     }
-    system = FakeSystem{};
-    system.failures["ReadFile 8"] = 1117;
-    EXPECT_EQ(exchange(8), 1);
 }
 
 TEST(Win32DeviceName, PortNamesAndOverrides) {
     const struct {
-        const char* env;  // ECF_COM2; nullptr: unset
+        const char* env;  // ECF_COM2; "": unset
         const char* name;
         const char* device;
     } cases[] = {
-        {nullptr, "COM2", "COM2"},
-        {nullptr, "COM9", "COM9"},
-        {nullptr, "COM10", "\\\\.\\COM10"},
-        {nullptr, "com12", "\\\\.\\com12"},
-        {nullptr, "\\\\.\\COM12", "\\\\.\\COM12"},
-        {nullptr, "COM1X", "COM1X"},
-        {nullptr, nullptr, ""},
         {"", "COM2", "COM2"},
+        {"", "COM9", "COM9"},
+        {"", "COM10", "\\\\.\\COM10"},
+        {"", "com12", "\\\\.\\com12"},
+        {"", "\\\\.\\COM12", "\\\\.\\COM12"},
+        {"", "COM1X", "COM1X"},
+        {"", nullptr, ""},
         {"COM7", "COM2", "COM7"},
         {"COM15", "COM2", "\\\\.\\COM15"},
         {"\\\\.\\CNCA0", "COM2", "\\\\.\\CNCA0"},
@@ -301,7 +274,7 @@ TEST(Win32DeviceName, PortNamesAndOverrides) {
     for (const auto& c : cases) {
         ScopedEnv env("ECF_COM2", c.env);
         EXPECT_EQ(ecf::link::win32DeviceName(c.name), c.device)
-            << (c.name ? c.name : "(null)") << " with ECF_COM2=" << (c.env ? c.env : "(unset)");
+            << (c.name ? c.name : "(null)") << " with ECF_COM2=" << c.env;
     }
     ScopedEnv com1("ECF_COM1", "COM11"), com2("ECF_COM2", "COM12"), com3("ECF_COM3", "COM13"),
         com4("ECF_COM4", "COM14");
