@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ecfsim/frame.h"
+#include "ecfsim/register.h"
 #include "records.h"
 
 namespace {
@@ -82,43 +83,35 @@ TEST(FrameReader, DeliversWhatTheLineCarries) {
 TEST(FrameReader, AFrameCutShortEndsAfterHalfASecondOfSilence) {
     const Bytes whole = frame(kGrava);
     const Bytes part(whole.begin(), whole.begin() + 6);
-    struct {
-        Milliseconds quiet;
-        bool ended;
-    } cases[] = {{Milliseconds(0), false}, {Milliseconds(499), false}, {Milliseconds(500), true}};
-    for (const auto& c : cases) {
-        const auto seen = feed(part, c.quiet);
-        EXPECT_EQ(seen.size(), c.ended ? 1u : 0u) << c.quiet.count();
-        if (c.ended) {
-            EXPECT_EQ(seen[0].kind, Kind::cutShort);
-        }
-    }
-    // The byte after the silence may begin the next frame.
+    EXPECT_TRUE(feed(part, Milliseconds(499)).empty());
+    const auto seen = feed(part, Milliseconds(500));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].kind, Kind::cutShort);
+    // The ESC that comes after the silence begins the next frame.
     FrameReader reader;
     TimePoint t{};
     for (uint8_t b : part) reader.push(b, t += Milliseconds(1));
-    auto cut = reader.push(0x1B, t + Milliseconds(600));
+    auto cut = reader.push(0x1B, t += Milliseconds(600));
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->kind, Kind::cutShort);
     std::optional<FrameEvent> next;
-    t += Milliseconds(600);
     const Bytes following = frame(kSubtotal);
-    for (std::size_t i = 1; i < following.size(); ++i)
-        next = reader.push(following[i], t += Milliseconds(1));
+    for (std::size_t i = 1; i < following.size(); ++i) next = reader.push(following[i], t += Milliseconds(1));
     ASSERT_TRUE(next);
     EXPECT_EQ(next->kind, Kind::command);
 }
 
 TEST(FrameReader, StoreHeaderTakesTheFormTheBytesShow) {
-    Rec shortForm(0xDA, 187);
-    shortForm.text(2, 48, "LOJA").text(146, 4, "0001").text(150, 4, "0002");
-    Rec longForm(0xDA, 202);
-    longForm.text(2, 48, "LOJA").text(146, 4, "0001").text(150, 4, "0002").text(187, 15, "EXTRA");
+    auto header = [](std::size_t length) {
+        Rec r(0xDA, length);
+        r.text(2, 48, "LOJA").text(146, 4, "0001").text(150, 4, "0002");
+        if (length > 187) r.text(187, 15, "EXTRA");
+        return r;
+    };
+    const Rec shortForm = header(187), longForm = header(202);
     // A long form whose byte 187 happens to be the short form's checksum.
-    Rec tricky(0xDA, 202);
-    tricky.text(2, 48, "LOJA").text(146, 4, "0001").text(150, 4, "0002").text(187, 15, "EXTRA");
-    Bytes first187(tricky.bytes().begin(), tricky.bytes().begin() + 187);
-    tricky.byte(187, simtest::checksum(first187));
+    Rec tricky = header(202);
+    tricky.byte(187, simtest::checksum(Bytes(tricky.bytes().begin(), tricky.bytes().begin() + 187)));
 
     struct {
         const char* name;
@@ -151,10 +144,6 @@ TEST(FrameReader, CountsBytesOutsideFrames) {
     EXPECT_EQ(*reader.deadline(), t + Milliseconds(500));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(FrameReader, RandomBytesOnlyEverMakeWholeRecords) {
     ecfsim::FrameReader reader;
     ecfsim::TimePoint t{};
@@ -183,6 +172,44 @@ TEST(FrameReader, RandomBytesOnlyEverMakeWholeRecords) {
         }
     }
     EXPECT_GT(events, 1000u);
+}
+
+TEST(Register, KnowsEveryCommandWithItsLengthAndAnswer) {
+    constexpr int kStatus = 0, kReadOut = -1;  // else the length of the reply
+    struct {
+        uint8_t code;
+        uint16_t length;
+        int answer;
+    } cases[] = {
+        {0x01, 3, kStatus},   {0x06, 12, kStatus},  {0x07, 16, kStatus},  {0x10, 10, kStatus},
+        {0x11, 10, kStatus},  {0x13, 10, kStatus},  {0x14, 10, kStatus},  {0x16, 15, kStatus},
+        {0x1B, 15, kStatus},  {0x20, 7, kStatus},   {0x21, 3, kStatus},   {0x22, 9, kStatus},
+        {0x23, 51, kStatus},  {0x24, 24, kStatus},  {0x2A, 12, kStatus},  {0x6F, 50, kStatus},
+        {0x78, 65, kStatus},  {0xC0, 84, kStatus},  {0xC1, 209, kStatus}, {0xC7, 12, kStatus},
+        {0xD0, 113, kStatus}, {0xD1, 3, kStatus},   {0xD2, 84, kStatus},  {0xD3, 79, kStatus},
+        {0xD4, 36, kStatus},  {0xD5, 27, kStatus},  {0xD6, 91, kStatus},  {0xD8, 27, kStatus},
+        {0xD9, 39, kStatus},  {0xDA, 187, kStatus}, {0xDD, 3, kStatus},   {0xDE, 19, kStatus},
+        {0xEC, 5, kStatus},   {0xFA, 4, kStatus},   {0x15, 23, kReadOut}, {0x12, 3, 747},
+        {0x26, 23, 9},        {0xDF, 4, 7},         {0xE0, 4, 72},        {0xE1, 4, 41},
+        {0xE2, 4, 47},        {0xE3, 4, 123},       {0xE4, 4, 52},        {0xE5, 4, 268},
+        {0xE6, 4, 47},        {0xE7, 4, 66},
+    };
+    for (const auto& c : cases) {
+        const auto* info = ecfsim::findCommand(c.code);
+        ASSERT_NE(info, nullptr) << std::hex << int(c.code);
+        EXPECT_EQ(info->length, c.length) << std::hex << int(c.code);
+        const auto kind = c.answer == kStatus    ? ecfsim::AnswerKind::statusByte
+                          : c.answer == kReadOut ? ecfsim::AnswerKind::readOut
+                                                 : ecfsim::AnswerKind::reply;
+        EXPECT_EQ(info->answer, kind) << std::hex << int(c.code);
+        if (c.answer > 0) {
+            EXPECT_EQ(info->replyLength, c.answer) << std::hex << int(c.code);
+        }
+    }
+    EXPECT_EQ(std::distance(ecfsim::commandsBegin(), ecfsim::commandsEnd()), long(std::size(cases)));
+    EXPECT_EQ(ecfsim::findCommand(0xDA)->longLength, 202);
+    for (uint8_t code : {0x00, 0x02, 0x1A, 0x25, 0x6E, 0x66, 0xD7, 0xDB, 0xE8, 0xFF})
+        EXPECT_EQ(ecfsim::findCommand(code), nullptr) << std::hex << int(code);
 }
 
 }  // namespace
