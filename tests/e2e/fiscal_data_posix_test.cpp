@@ -1,7 +1,6 @@
 // The fiscal data read back through the library after several days of sales,
 // each closed by its Z reduction: the fiscal memory report, its printed
 // read-out, its counts, the X reading over the line and the owner's numbers.
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,10 +16,6 @@ namespace fs = std::filesystem;
 constexpr const char* kCgc = "12.345.678/0001-90";
 constexpr const char* kIe = "123.456.789.012";
 constexpr const char* kDayPrices[] = {"1250", "30075", "999"};
-
-std::string hhmm(const ecfsim::DateTime& t) {
-    return digits(static_cast<uint64_t>(t.hour), 2) + ":" + digits(static_cast<uint64_t>(t.minute), 2);
-}
 
 // A printer that changed owner on 10/03/2031 and then sold on the 10th, 11th
 // and 12th, each day closed by its Z reduction, and sells again on the 13th.
@@ -181,20 +176,6 @@ TEST_F(FiscalData, TheXReadingOverTheLineCarriesTheDay) {
     EXPECT_EQ(field(585, 6), "000001") << "receipts today";
     EXPECT_EQ(field(639, 18), digits(679, 18)) << "change";
     EXPECT_EQ(field(738, 9), digits(m.counters.coo, 9));
-
-    std::vector<std::array<char, 200>> blocks(12);
-    for (auto& b : blocks) b.fill('?');
-    ASSERT_EQ(ecfParamLXSerial(blocks[0].data(), blocks[1].data(), blocks[2].data(), blocks[3].data(),
-                               blocks[4].data(), blocks[5].data(), blocks[6].data(), blocks[7].data(),
-                               blocks[8].data(), blocks[9].data(), blocks[10].data(), blocks[11].data()),
-              0);
-    std::string joined = blocks[0].data();
-    for (std::size_t k = 2; k < 12; ++k) joined += blocks[k].data();
-    joined += blocks[1].data();
-    EXPECT_EQ(joined, text) << "the same reading, block by block";
-    EXPECT_EQ(std::string(blocks[0].data()).size(), 172u);
-    EXPECT_EQ(std::string(blocks[1].data()).size(), 162u);
-    EXPECT_EQ(std::string(blocks[2].data()).size(), 41u);
 }
 
 }  // namespace

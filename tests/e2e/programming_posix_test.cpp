@@ -159,7 +159,9 @@ TEST(Programming, HeaderAndCompanyDescription) {
     EXPECT_EQ(m.companyName, m.owners[1].name);
 }
 
-// The printer into a state, through the exports.
+// The printer into a state, through the exports. The printer's own tests
+// hold every refusal of its state machine; these show that the exports'
+// fields reach it and its answer comes back unchanged.
 void idle() {}
 void receiptOpen() { ASSERT_EQ(ecfVendaItem("BALA DE GOMA", "100", 1), 0); }
 void subtotalled() {
@@ -185,54 +187,22 @@ TEST(Programming, CommandsOutOfOrderGetThePrintersStatusUnchanged) {
         Status expected;
     };
     const Case cases[] = {
-        {"subtotal, no receipt", idle, [] { return ecfSubTotal(); }, Status::noDocument},
-        {"closing, no receipt", idle, [] { return ecfFimTrans(""); }, Status::noDocument},
-        {"free line, no document", idle, [] { return ecfImpLinha("X"); }, Status::noDocument},
-        {"cancel, nothing sold", idle, [] { return ecfCancVenda(""); }, Status::nothingToCancel},
-        {"tax index not programmed", idle, [] { return ecfVendaItem("X", "100", 9); },
-         Status::notProgrammed},
+        {"tax index not programmed", idle, [] { return ecfVendaItem("X", "100", 9); }, Status::notProgrammed},
         {"price not digits", idle, [] { return ecfVendaItem("X", "12A", 1); }, Status::badField},
         {"31 February", idle, [] { return ecfAcertaData(31, 2, 30, 10, 0, 0); }, Status::badClock},
-        {"document not programmed", idle, [] { return ecfInicCupomNFiscal(5); },
-         Status::notProgrammed},
-        {"voucher, no receipt", idle, [] { return ecfInicCNFVinculado("1", "1", "100"); },
-         Status::noSuchReceipt},
-        {"tax kind neither T nor S", idle, [] { return ecfCargaAliqSelect("3", "X", "1000"); },
-         Status::badField},
-        {"payment before subtotal", receiptOpen, [] { return ecfPagamento(1, "", "100", 0); },
-         Status::noSubtotal},
-        {"free line on a receipt", receiptOpen, [] { return ecfImpLinha("X"); },
-         Status::wrongState},
-        {"reading with a receipt open", receiptOpen, [] { return ecfLeituraX(""); },
-         Status::documentOpen},
+        {"tax kind neither T nor S", idle, [] { return ecfCargaAliqSelect("3", "X", "1000"); }, Status::badField},
+        {"cancel an item never sold", receiptOpen, [] { return ecfCancItem("7"); }, Status::itemNotFound},
         {"discount of the whole item", receiptOpen, [] { return ecfDescItem(0, "1", "100"); },
          Status::amountTooLarge},
-        {"cancel an item never sold", receiptOpen, [] { return ecfCancItem("7"); },
-         Status::itemNotFound},
         {"subtotal adjustment before subtotal", receiptOpen,
          [] { return ecfCancAcresDescSubTotal(1, 0, "DESCONTO", "10"); }, Status::noSubtotal},
-        {"item after subtotal", subtotalled, [] { return ecfVendaItem("X", "100", 1); },
-         Status::wrongState},
-        {"payment type not programmed", subtotalled,
-         [] { return ecfPagCancPag(9, "", "100", 0, 0); }, Status::notProgrammed},
         {"cheque over what is due", subtotalled, [] { return ecfPagamento(2, "", "101", 0); },
          Status::amountTooLarge},
         {"closing before paid", partlyPaid, [] { return ecfFimTrans(""); }, Status::notFullyPaid},
-        {"tax rate on a day with sales", dayWithMovement,
-         [] { return ecfCargaTabAliq(6, "1800"); }, Status::dayHasMovement},
-        {"payment type on a day with sales", dayWithMovement,
-         [] { return ecfPayPatterns("5", "Vale"); }, Status::dayHasMovement},
         {"new owner on a day with sales", dayWithMovement,
-         [] { return int32_t{ecfDescriEmpresa("OUTRA", "99.999.999/0001-99", "1")}; },
-         Status::dayHasMovement},
-        {"sale after the Z", dayReduced, [] { return ecfVendaItem("X", "100", 1); },
-         Status::dayClosed},
-        {"second Z", dayReduced, [] { return ecfReducaoZ(""); }, Status::dayClosed},
-        {"clock before the Z", dayReduced, [] { return ecfAcertaData(1, 1, 20, 8, 0, 0); },
-         Status::badClock},
+         [] { return int32_t{ecfDescriEmpresa("OUTRA", "99.999.999/0001-99", "1")}; }, Status::dayHasMovement},
+        {"sale after the Z", dayReduced, [] { return ecfVendaItem("X", "100", 1); }, Status::dayClosed},
         {"item in a non-fiscal receipt", nonFiscalOpen, [] { return ecfVendaItem("X", "1", 1); },
-         Status::documentOpen},
-        {"subtotal in a non-fiscal receipt", nonFiscalOpen, [] { return ecfSubTotal(); },
          Status::documentOpen},
     };
     for (const Case& c : cases) {

@@ -8,7 +8,6 @@
 namespace {
 
 using namespace ecf::e2e;
-using ecfsim::Fault;
 
 std::string pad(const std::string& s, std::size_t width) {
     return s.size() >= width ? s.substr(0, width) : s + std::string(width - s.size(), ' ');
@@ -170,15 +169,9 @@ TEST(Queries, AfterTheSale) {
 TEST(Queries, EquipmentAndOwnerData) {
     SimFixture sim;
     const Model m = sim.model();
-    const std::string installed = [&m] {
-        const ecfsim::Date& d = m.equipment.installed.date;
-        return digits(static_cast<uint64_t>(d.day), 2) + "/" + digits(static_cast<uint64_t>(d.month), 2) +
-               "/" + digits(static_cast<uint64_t>(d.year), 4);
-    }();
-    const ecfsim::DateTime& since = m.owners[0].start;
-    const std::string startDate = shortDate(since.date);
-    const std::string startTime =
-        digits(static_cast<uint64_t>(since.hour), 2) + ":" + digits(static_cast<uint64_t>(since.minute), 2);
+    const std::string installed = shortDate(m.equipment.installed.date, 4);
+    const std::string startDate = shortDate(m.owners[0].start.date);
+    const std::string startTime = hhmm(m.owners[0].start);
     const std::string lines[] = {pad("LOJA SIMULADA LTDA", 48), pad("RUA DAS FLORES, 100 - CENTRO", 48),
                                  pad("SAO PAULO - SP", 48)};
 
@@ -209,51 +202,6 @@ TEST(Queries, EquipmentAndOwnerData) {
               "110.042.490.114", startDate, startTime.substr(0, 2) + startTime.substr(3), "////////",
               pad("", 4), "00001", pad("LOJA SIMULADA LTDA", 22)}},
         });
-}
-
-// Replies that are not what the printer should send: the text forms still
-// give a bounded text, the parameter forms fill their buffers within bounds.
-TEST(Queries, GarbledAndShortRepliesStayWithinTheirTexts) {
-    struct Case {
-        const char* name;
-        const char* (*text)();
-        std::size_t longest;
-    };
-    const Case cases[] = {
-        {"ecfStatusCupom", [] { return static_cast<const char*>(ecfStatusCupom(0)); }, 67},
-        {"ecfStatusImp", [] { return static_cast<const char*>(ecfStatusImp()); }, 8},
-        {"ecfStatusAliquotas", [] { return static_cast<const char*>(ecfStatusAliquotas(1)); }, 39},
-        {"ecfStatusPayTypes", [] { return static_cast<const char*>(ecfStatusPayTypes(1)); }, 45},
-        {"ecfStatusDocsNFs", [] { return static_cast<const char*>(ecfStatusDocsNFs(1)); }, 121},
-        {"ecfStatusEquipo", [] { return static_cast<const char*>(ecfStatusEquipo()); }, 42},
-        {"ecfStatusUser", [] { return static_cast<const char*>(ecfStatusUser(1)); }, 265},
-        {"ecfStatusTroco", [] { return static_cast<const char*>(ecfStatusTroco()); }, 42},
-        {"ecfStatusVincs", [] { return static_cast<const char*>(ecfStatusVincs(1)); }, 63},
-    };
-    SimFixture sim;
-    for (const Case& c : cases) {
-        sim.inject({Fault::Kind::garbage, 0, 3});
-        for (int i = 0; i < 3; ++i) {
-            const char* text = c.text();
-            ASSERT_NE(text, nullptr) << c.name;
-            EXPECT_LE(strnlen(text, 1000), c.longest) << c.name;
-        }
-    }
-    Buffers b;
-    sim.inject({Fault::Kind::garbage, 0, 3});
-    EXPECT_EQ(ecfParamStatusUser(1, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9],
-                                 b[10], b[11], b[12], b[13]),
-              0);
-    EXPECT_EQ(ecfParamStatusDocsNFs(1, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9]), 0);
-    EXPECT_EQ(ecfParamStatusCup(b[0], b[1], b[2], b[3], b[4], b[5], b[6]), 0);
-    const std::size_t widths[] = {4, 1, 6, 8, 6, 21, 21};
-    for (std::size_t i = 0; i < 7; ++i) EXPECT_LE(strnlen(b[i], 300), widths[i]) << i;
-
-    // Half an answer: the link still reports success and the texts keep to
-    // their bounds.
-    sim.inject({Fault::Kind::cutMidway});
-    EXPECT_LE(strnlen(ecfStatusCupom(0), 1000), 67u);
-    EXPECT_STREQ(ecfStatusTroco(), (digits(0, 21) + digits(0, 21)).c_str()) << "the next is whole";
 }
 
 }  // namespace
