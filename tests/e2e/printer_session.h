@@ -51,7 +51,9 @@ inline std::string shortDate(const ecfsim::Date& d, std::size_t yearDigits = 2) 
     return digits(uint64_t(d.day), 2) + "/" + digits(uint64_t(d.month), 2) + "/" +
            digits(uint64_t(d.year) % (yearDigits == 2 ? 100 : 10000), yearDigits);
 }
-inline std::string hhmm(const ecfsim::DateTime& t) { return digits(uint64_t(t.hour), 2) + ":" + digits(uint64_t(t.minute), 2); }
+inline std::string hhmm(const ecfsim::DateTime& t) {
+    return digits(uint64_t(t.hour), 2) + ":" + digits(uint64_t(t.minute), 2);
+}
 
 // A receipt sold, subtotalled, paid in cash and closed through the exports.
 // Returns the first non-zero status, or 0.

@@ -75,9 +75,11 @@ TEST(Queries, AfterTheSale) {
     EXPECT_EQ(text(ecfStatusTroco()), digits(950, 21) + digits(2500, 21));
     EXPECT_EQ(text(ecfStatusDocsNFs(1)), "S1" + pad("Sangria", 21) + "     " + "   " + digits(1, 7) + digits(0, 7) +
                                              digits(1, 19) + digits(1, 19) + sangria + digits(0, 19));
-    EXPECT_EQ(text(ecfStatusVincs(2)), "N002" + pad("Cheque", 21) + digits(500, 21) + voucherCoo + "000" + digits(500, 7))
+    EXPECT_EQ(text(ecfStatusVincs(2)),
+              "N002" + pad("Cheque", 21) + digits(500, 21) + voucherCoo + "000" + digits(500, 7))
         << "documents printed since the receipt: no voucher may follow it";
-    EXPECT_EQ(printerStatus(), (std::array<unsigned, 3>{0, 0, 0x03})) << "drawer open (not in the text), day with movement";
+    EXPECT_EQ(printerStatus(), (std::array<unsigned, 3>{0, 0, 0x03}))
+        << "drawer open (not in the text), day with movement";
 }
 
 TEST(Queries, EquipmentAndOwnerData) {

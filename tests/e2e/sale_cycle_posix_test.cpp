@@ -48,7 +48,9 @@ TEST(SaleCycle, AWholeReceiptInEachItemFormat) {
          2, 1000, "", {1000, 350, 199}, 1, "1550", 155, true, true,
          " - PACOTE ECONOMICO COM CINCO UNIDADES DE UM QUILO", 2, 50, "49,06"},
         {"ecfVenda_Item",
-         [](const Goods& g, const std::string& d) { return ecfVenda_Item(g.code, d.c_str(), "2", "500", g.price, 3); },
+         [](const Goods& g, const std::string& d) {
+             return ecfVenda_Item(g.code, d.c_str(), "2", "500", g.price, 3);
+         },
          3, 2500, "", {2500, 875, 497}, 0, "250", 250, false, true, "", 1, 100, "33,53"},
         {"ecfVendaItem3d",  // 'A' has the printer round the item total half up
          [](const Goods& g, const std::string& d) {
@@ -199,8 +201,9 @@ TEST(SaleCycle, ANonFiscalReceiptPrintsItsFreeLinesAndAnAuthentication) {
     const std::vector<std::string> lines = linesOf(sim.paper());
     const auto first = std::find(lines.begin(), lines.end(), "VALOR: R$ 150,00");
     ASSERT_GE(std::distance(first, lines.end()), 6) << sim.paper();
-    const std::vector<std::string> expected = {"VALOR: R$ 150,00", longLine.substr(0, 48), "nota: lead byte n inside",
-                                               "", "", "ASSINATURA: ____________"};
+    const std::vector<std::string> expected = {"VALOR: R$ 150,00",         longLine.substr(0, 48),
+                                               "nota: lead byte n inside", "",
+                                               "",                         "ASSINATURA: ____________"};
     EXPECT_EQ(std::vector<std::string>(first, first + 6), expected) << sim.paper();
     EXPECT_TRUE(printed(sim.paper(), "Suprimento"));
     EXPECT_EQ(lines.back(), "PAGO EM 10/03 - CAIXA 01 - OPERADORA MARIA DA SI") << "48 columns";
@@ -233,7 +236,8 @@ TEST(SaleCycle, LinkedVouchersCoverTheCardPaymentOnce) {
     EXPECT_EQ(m.day.linkedVouchers, 25990);
     EXPECT_EQ(m.paymentTypes[2].dayVouchers, 3u) << "the cancelled one counts";
     const std::string paper = sim.paper();
-    for (const char* text : {"COMPROVANTE CREDITO OU DEBITO", "Cartao Credito", "150,00", "CARTAO: ************1234"})
+    for (const char* text :
+         {"COMPROVANTE CREDITO OU DEBITO", "Cartao Credito", "150,00", "CARTAO: ************1234"})
         EXPECT_TRUE(printed(paper, text)) << text << "\n" << paper;
 }
 
