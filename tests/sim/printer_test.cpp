@@ -10,7 +10,6 @@
 
 namespace {
 
-using ecfsim::DocState;
 using ecfsim::Model;
 using ecfsim::Printer;
 using ecfsim::Status;
@@ -75,7 +74,6 @@ class PrinterTest : public ::testing::Test {
 protected:
     TestClock clock;
     Printer printer{ecfsim::freshModel(kInstalled), [this] { return clock.seconds; }};
-    void SetUp() override { printer.paper().keepText(1 << 20); }
     const Model& m() { return printer.model(); }
 
     Status run(const Bytes& record) {
