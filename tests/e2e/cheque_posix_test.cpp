@@ -1,7 +1,5 @@
 // Cheques printed through the library against the simulated printer: each
 // item of the cheque lands on the cheque station at its bank's line and column.
-#include <cstdio>
-
 #include "cheque/currency_dir.h"
 #include "printer_session.h"
 
@@ -17,8 +15,6 @@ protected:
         CurrencyDir::SetUp();
         writeNames("REAL", "REAIS");
     }
-    // The rows of the cheque, the first row being the one the cheque begins at.
-    std::vector<std::string> rows(SimFixture& sim) { return linesOf(sim.paper()); }
 };
 
 TEST_F(Cheques, ComposedChequesFollowTheirBanksLayout) {
@@ -58,20 +54,8 @@ TEST_F(Cheques, ComposedChequesFollowTheirBanksLayout) {
         SCOPED_TRACE(c.name);
         SimFixture sim;
         ASSERT_EQ(c.print(), 0);
-        EXPECT_EQ(rows(sim), c.rows) << sim.paper();
+        EXPECT_EQ(linesOf(sim.paper()), c.rows) << sim.paper();
     }
-}
-
-TEST_F(Cheques, NothingIsPrintedWhenTheChequeCannotBeComposed) {
-    SimFixture sim;
-    EXPECT_EQ(ecfImpCheque(2, "100", "X", "Y", "010124", ""), 21) << "no bank 2";
-    EXPECT_EQ(ecfChequeKorvan(1000, "100", "X", "Y", "01012024", "", "", ""), 21);
-    EXPECT_EQ(ecfImpChequeVexa(1, "99999999999999", "X", "Y", "010124", ""), 23)
-        << "the words do not fit on the two lines";
-    std::remove("moeda");
-    EXPECT_EQ(ecfImpCheque(1, "100", "X", "Y", "010124", ""), 22) << "no currency file";
-    EXPECT_EQ(sim.paper(), "");
-    EXPECT_EQ(sim.simulator().stats().frames, 0u) << "nothing reached the printer";
 }
 
 // The single-record cheque: the printer places the items by the layout row
@@ -82,7 +66,7 @@ TEST_F(Cheques, KorvanCarriesTheBanksLayoutToThePrinter) {
     ASSERT_EQ(ecfChequeKorvan(4, "0000123456", "DISTRIBUIDORA CENTRAL", "CAMPINAS", "15032024",
                               "PAGAR ATE 20/03", "REF. NF 1234", "SERIE 2"),
               0);
-    const std::vector<std::string> r = rows(sim);
+    const std::vector<std::string> r = linesOf(sim.paper());
     ASSERT_GE(r.size(), 11u) << sim.paper();
     EXPECT_EQ(r[0], "");
     EXPECT_EQ(r[1], sp(58) + sp(9) + "(1.234,56)");

@@ -27,12 +27,9 @@ constexpr int32_t refused(Status s) { return static_cast<int32_t>(s); }
 // The paper's lines, without their line ends.
 inline std::vector<std::string> linesOf(const std::string& paper) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < paper.size()) {
-        std::size_t end = paper.find('\n', start);
-        if (end == std::string::npos) end = paper.size();
+    for (std::size_t start = 0, end; start < paper.size(); start = end + 1) {
+        end = std::min(paper.find('\n', start), paper.size());
         lines.push_back(paper.substr(start, end - start));
-        start = end + 1;
     }
     return lines;
 }
@@ -49,18 +46,14 @@ inline std::string digits(uint64_t value, std::size_t width) {
     return s;
 }
 
-// The printer's own date texts, for a date it holds.
-inline std::string shortDate(const ecfsim::Date& d) {
-    return digits(static_cast<uint64_t>(d.day), 2) + "/" + digits(static_cast<uint64_t>(d.month), 2) +
-           "/" + digits(static_cast<uint64_t>(d.year % 100), 2);
+// The printer's own date and time texts: dd/mm/yy (or yyyy), hh:mm.
+inline std::string shortDate(const ecfsim::Date& d, std::size_t yearDigits = 2) {
+    return digits(uint64_t(d.day), 2) + "/" + digits(uint64_t(d.month), 2) + "/" +
+           digits(uint64_t(d.year) % (yearDigits == 2 ? 100 : 10000), yearDigits);
 }
-
-// One item of a sale: what the application passes for it.
-struct Goods {
-    const char* code;
-    const char* description;
-    const char* price;  // centavos, as digits
-};
+inline std::string hhmm(const ecfsim::DateTime& t) {
+    return digits(uint64_t(t.hour), 2) + ":" + digits(uint64_t(t.minute), 2);
+}
 
 // A receipt sold, subtotalled, paid in cash and closed through the exports.
 // Returns the first non-zero status, or 0.

@@ -1,3 +1,5 @@
+// The printer's journal: code page 850 shown as UTF-8, lines laid out on 48
+// columns, and the cheque station's 80 columns advanced line by line.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,16 +45,8 @@ TEST(Paper, LaysLinesOutOn48Columns) {
     paper.feed(2);
     paper.chequeLine(std::string(90, 'c'));
     const std::vector<std::string> expected = {
-        std::string(48, 'x'),
-        "xx",
-        std::string(22, ' ') + "MEIO",
-        "TOTAL R$" + std::string(35, ' ') + "12,34",
-        std::string(43, 'L') + " 1,00",
-        std::string(48, '='),
-        "",
-        "",
-        std::string(80, 'c'),
-    };
+        std::string(48, 'x'), "xx", std::string(22, ' ') + "MEIO", "TOTAL R$" + std::string(35, ' ') + "12,34",
+        std::string(43, 'L') + " 1,00", std::string(48, '='), "", "", std::string(80, 'c')};
     EXPECT_EQ(sunk, expected);
     EXPECT_EQ(paper.linesPrinted(), expected.size());
     std::string text;

@@ -61,10 +61,12 @@ inline Bytes freeLine(const std::string& s) {
     return r;
 }
 
+// Two digits, the way the records carry indexes and clock fields.
+inline std::string two(int v) { return {char('0' + v / 10 % 10), char('0' + v % 10)}; }
+
 // The records the tests use most, as the library builds them.
 inline Bytes sellItem(const std::string& description, const std::string& price, int index) {
-    return Rec(0xD2, 84).text(4, 60, description).right(69, 9, price)
-        .text(78, 2, std::string(1, char('0' + index / 10 % 10)) + char('0' + index % 10));
+    return Rec(0xD2, 84).text(4, 60, description).right(69, 9, price).text(78, 2, two(index));
 }
 inline Bytes subtotal() { return Rec(0xD1, 3); }
 inline Bytes pay(int type, const std::string& amount) {
@@ -74,9 +76,10 @@ inline Bytes endTransaction(const std::string& text = "") { return Rec(0x06, 12)
 inline Bytes reading(uint8_t code, const std::string& text = "") {
     return Rec(code, 10).text(2, 8, text);
 }
+// A query; with an index, as two digits.
 inline Bytes query(uint8_t code, int index = -1) {
     Rec r(code, 4);
-    if (index >= 0) r.byte(2, uint8_t('0' + index / 10 % 10)).byte(3, uint8_t('0' + index % 10));
+    if (index >= 0) r.text(2, 2, two(index));
     return r;
 }
 // A fiscal memory selection by reduction number (modes 2 and 4).

@@ -32,11 +32,9 @@ private:
 Model modelWithHistory() {
     int64_t now = ecfsim::secondsOf({{2024, 3, 15}, 10, 0, 0});
     ecfsim::Printer p(ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0}), [&now] { return now; });
-    p.execute(r::sellItem("ARROZ", "1000", 1));
-    p.execute(r::subtotal());
-    p.execute(r::pay(1, "1500"));
-    p.execute(r::endTransaction());
-    p.execute(r::reading(0x13));
+    for (const r::Bytes& record : {r::sellItem("ARROZ", "1000", 1), r::subtotal(), r::pay(1, "1500"),
+                                   r::endTransaction(), r::reading(0x13)})
+        p.execute(record);
     now += 24 * 3600;
     p.execute(r::sellItem("FEIJAO", "800", 2));  // a receipt left open
     return p.model();
