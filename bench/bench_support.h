@@ -1,12 +1,19 @@
 // Shared by the benchmark files.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "wire_printer.h"
 
 namespace ecf::bench {
 
@@ -37,6 +44,42 @@ inline void resetPeak() {
         std::fputs("5", f);
         std::fclose(f);
     }
+}
+
+// Wire time of one exchange at 9600 baud 8E1: ESC, record, checksum, reply.
+inline double wireMs(std::size_t record, std::size_t reply) {
+    return static_cast<double>(1 + record + 1 + reply) * kByteMicroseconds / 1000.0;
+}
+
+inline double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Times `call` once per iteration against a printer already on the line.
+// Paced, the counters give the wall time of an exchange over its wire time,
+// as the median and the mean of the iterations (the mean carries the
+// scheduler's hiccups).
+template <typename Call>
+void timeExchanges(benchmark::State& state, bool paced, std::size_t record, std::size_t reply,
+                   Call call) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> wallMs;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        benchmark::DoNotOptimize(call());
+        if (paced) wallMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                      benchmark::Counter::kIsRate);
+    if (!paced || wallMs.empty()) return;
+    const double wire = wireMs(record, reply);
+    double sum = 0;
+    for (double ms : wallMs) sum += ms;
+    state.counters["wire_ms"] = wire;
+    state.counters["wall/wire_median"] = median(wallMs) / wire;
+    state.counters["wall/wire_mean"] = sum / static_cast<double>(wallMs.size()) / wire;
 }
 
 }  // namespace ecf::bench

@@ -20,6 +20,7 @@
 namespace {
 
 using ecf::bench::WirePrinter;
+using ecf::bench::wireMs;
 using Clock = std::chrono::steady_clock;
 
 // A printer on its own pty, the library pointed at it through ECF_COM1.
@@ -30,39 +31,10 @@ std::unique_ptr<WirePrinter> printerOn(bool paced) {
     return printer;
 }
 
-// Bytes on the line for one exchange: ESC, record, checksum, reply.
-double wireMs(std::size_t record, std::size_t reply) {
-    return static_cast<double>(1 + record + 1 + reply) * ecf::bench::kByteMicroseconds / 1000.0;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Paced, the counters give the wall time of an exchange over its wire time,
-// as the median and the mean of the iterations (the mean carries the
-// scheduler's hiccups).
 template <typename Call>
 void exchanges(benchmark::State& state, bool paced, std::size_t record, std::size_t reply, Call call) {
     auto printer = printerOn(paced);
-    std::vector<double> wallMs;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        benchmark::DoNotOptimize(call());
-        if (paced) wallMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate);
-    if (paced) {
-        const double wire = wireMs(record, reply);
-        double sum = 0;
-        for (double ms : wallMs) sum += ms;
-        state.counters["wire_ms"] = wire;
-        state.counters["wall/wire_median"] = median(wallMs) / wire;
-        state.counters["wall/wire_mean"] = sum / static_cast<double>(wallMs.size()) / wire;
-    }
+    ecf::bench::timeExchanges(state, paced, record, reply, call);
 }
 
 void BM_SubTotal(benchmark::State& state) {

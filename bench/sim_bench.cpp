@@ -14,9 +14,12 @@
 #include "ecfsim/line.h"
 #include "ecfsim/simulator.h"
 #include "link/link.h"
+#include "bench_support.h"
 #include "wire_printer.h"
 
 namespace {
+
+using ecf::bench::wireMs;
 
 using Clock = std::chrono::steady_clock;
 
@@ -46,27 +49,11 @@ private:
     std::thread thread_;
 };
 
-double wireMs(std::size_t record, std::size_t reply) {
-    return static_cast<double>(1 + record + 1 + reply) * ecf::bench::kByteMicroseconds / 1000.0;
-}
-
 template <typename Call>
 void simExchanges(benchmark::State& state, std::size_t record, std::size_t reply, Call call) {
     const bool paced = state.range(0) != 0;
     SimOnPty sim(paced);
-    std::vector<double> wallMs;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        benchmark::DoNotOptimize(call());
-        if (paced) wallMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate);
-    if (paced && !wallMs.empty()) {
-        std::sort(wallMs.begin(), wallMs.end());
-        state.counters["wire_ms"] = wireMs(record, reply);
-        state.counters["wall/wire_median"] = wallMs[wallMs.size() / 2] / wireMs(record, reply);
-    }
+    ecf::bench::timeExchanges(state, paced, record, reply, call);
 }
 
 // ecfSubTotal outside a receipt: the printer refuses it with a status byte,
