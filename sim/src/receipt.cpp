@@ -234,27 +234,25 @@ std::string taxLabel(const Model& m, int index) {
     return std::string(1, t.kind) + zeroPadded(static_cast<uint64_t>(index), 2);
 }
 
-Status sellItem(Context& c, const Record& r) {
-    const auto price = numberOf(r, 69, 9);
-    const auto index = taxIndexAt(r, 78);
+// The two price-and-description sales differ only in where their fields lie.
+struct PricedItemLayout {
+    std::size_t description, descriptionWidth, price, taxIndex;
+};
+
+Status sellPricedItem(Context& c, const Record& r, const PricedItemLayout& at) {
+    const auto price = numberOf(r, at.price, 9);
+    const auto index = taxIndexAt(r, at.taxIndex);
     if (!price || !index) return Status::badField;
     Item item;
-    item.description = textOf(r, 4, 60);
+    item.description = textOf(r, at.description, at.descriptionWidth);
     item.unitPrice = *price;
     item.taxIndex = *index;
     return registerItem(c, std::move(item), false);
 }
 
-Status sellItemLong(Context& c, const Record& r) {
-    const auto price = numberOf(r, 80, 9);
-    const auto index = taxIndexAt(r, 89);
-    if (!price || !index) return Status::badField;
-    Item item;
-    item.description = textOf(r, 2, 78);
-    item.unitPrice = *price;
-    item.taxIndex = *index;
-    return registerItem(c, std::move(item), false);
-}
+Status sellItem(Context& c, const Record& r) { return sellPricedItem(c, r, {4, 60, 69, 78}); }
+
+Status sellItemLong(Context& c, const Record& r) { return sellPricedItem(c, r, {2, 78, 80, 89}); }
 
 Status sellItemQuantity(Context& c, const Record& r) {
     const auto whole = quantityPart(r, 82);
