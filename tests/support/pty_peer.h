@@ -33,8 +33,6 @@ public:
     PtyPeer& operator=(const PtyPeer&) = delete;
 
     const std::string& path() const { return path_; }
-    // Points ECF_COMn at this pty (n = 1..4) for the rest of the test.
-    void becomePort(int n) const;
 
     // Runs the script on a thread; wait() joins it and returns what arrived
     // since the last wait(); arrived() counts it without waiting.

@@ -30,10 +30,6 @@ PtyPeer::~PtyPeer() {
     hangUp();
 }
 
-void PtyPeer::becomePort(int n) const {
-    ::setenv(("ECF_COM" + std::to_string(n)).c_str(), path_.c_str(), 1);
-}
-
 bool PtyPeer::readFrame(std::size_t length) {
     std::size_t got = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
