@@ -56,6 +56,15 @@ constexpr uint32_t kClrDtr = 6;
 // Modem status bit of CTS.
 constexpr uint32_t kModemCtsOn = 0x0010;
 
+// What the last open() did, for the exchange report: the device path or URL
+// the port's name resolved to, and for a failed open its system error (errno,
+// GetLastError) and whether it was the lock, i.e. another holder.
+struct OpenDetails {
+    char device[256] = {};
+    uint32_t systemError = 0;
+    bool lockFailed = false;
+};
+
 // One port, used for one exchange. Every operation but open returns 0 on
 // success or the system error code of the failure.
 class SerialPort {
@@ -63,6 +72,10 @@ public:
     virtual ~SerialPort() = default;
 
     virtual OpenError open(const char* name) = 0;
+    virtual const OpenDetails& openDetails() const {
+        static const OpenDetails unknown;
+        return unknown;
+    }
     virtual uint32_t applyLineSettings(const LineSettings& settings) = 0;
     virtual uint32_t purge(uint32_t flags) = 0;
     virtual uint32_t setTimeouts(const CommTimeouts& timeouts) = 0;
