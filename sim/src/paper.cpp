@@ -83,10 +83,11 @@ std::optional<std::string> unicodeToCp850(std::string_view utf8) {
     return out;
 }
 
-void Paper::emit(std::string_view cp850) {
+void Paper::emit(std::string_view cp850, Station station) {
     const std::string utf8 = cp850ToUtf8(trimRight(cp850));
     ++lines_;
     if (sink_) sink_(utf8);
+    if (watcher_) watcher_(station, utf8);
     if (keepLimit_ == 0) return;
     kept_ += utf8;
     kept_ += '\n';
@@ -129,7 +130,7 @@ void Paper::feed(unsigned lines) {
 }
 
 void Paper::chequeLine(std::string_view cp850) {
-    emit(cp850.substr(0, kChequeColumns));
+    emit(cp850.substr(0, kChequeColumns), Station::cheque);
     onPrintedChequeLine_ = true;
 }
 
@@ -138,7 +139,7 @@ void Paper::chequeAdvance(unsigned lines) {
         if (onPrintedChequeLine_)
             onPrintedChequeLine_ = false;  // off the printed line: no row of its own
         else
-            emit({});
+            emit({}, Station::cheque);
     }
 }
 

@@ -47,6 +47,21 @@ std::optional<Fault> parseFault(const std::string& text) {
     return f;
 }
 
+std::string faultSpec(const Fault& fault) {
+    std::string spec;
+    switch (fault.kind) {
+        case Fault::Kind::none: return "none";
+        case Fault::Kind::silent: spec = "silent"; break;
+        case Fault::Kind::late: spec = "late:" + std::to_string(fault.value); break;
+        case Fault::Kind::shortReply: spec = "short:" + std::to_string(fault.value); break;
+        case Fault::Kind::garbage: spec = "garbage"; break;
+        case Fault::Kind::cutMidway: spec = "cut"; break;
+        case Fault::Kind::status: spec = "status:" + std::to_string(fault.value); break;
+    }
+    if (fault.period > 1) spec += "/" + std::to_string(fault.period);
+    return spec;
+}
+
 Simulator::Simulator(Model model, SimulatorOptions options, Printer::HostClock clock)
     : options_(std::move(options)),
       printer_(std::move(model), std::move(clock)),
@@ -104,6 +119,50 @@ void Simulator::inject(const Fault& fault) {
 
 void Simulator::clearFaults() { inject(Fault{}); }
 
+Fault Simulator::fault() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fault_;
+}
+
+Conditions Simulator::conditions() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return printer_.conditions();
+}
+
+void Simulator::setConditions(const Conditions& conditions) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    printer_.setConditions(conditions);
+}
+
+DateTime Simulator::clock() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return printer_.now();
+}
+
+std::string Simulator::editModel(
+    const std::function<std::string(Model&, const DateTime& now)>& edit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Model edited = printer_.model();
+    if (std::string refused = edit(edited, printer_.now()); !refused.empty()) return refused;
+    std::swap(printer_.model(), edited);
+    if (saveLocked()) return {};
+    std::swap(printer_.model(), edited);  // the file still holds the old state: so does the printer
+    return "the state file could not be written";
+}
+
+void Simulator::watchExchanges(ExchangeWatcher watcher) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!watcher) {
+        watcher_.reset();
+        printer_.paper().setWatcher({});
+        return;
+    }
+    watcher_ = std::make_shared<const ExchangeWatcher>(std::move(watcher));
+    printer_.paper().setWatcher([this](Paper::Station station, const std::string& line) {
+        printing_.push_back({station, line});
+    });
+}
+
 bool Simulator::save() {
     std::lock_guard<std::mutex> lock(mutex_);
     return saveLocked();
@@ -156,13 +215,17 @@ void Simulator::applyFault(const Fault& fault, std::vector<uint8_t>& bytes, Time
 
 void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
     std::vector<uint8_t> bytes;
+    Exchange seen;
+    bool watched = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++stats_.frames;
         if (event.kind != FrameEvent::Kind::command) ++stats_.badFrames;
         const Fault fault = takeFault();
-        if (fault.kind == Fault::Kind::silent) return;
-        if (fault.kind == Fault::Kind::status) {
+        seen.fault = fault;
+        if (fault.kind == Fault::Kind::silent || printer_.conditions().offline) {
+            seen.heard = false;
+        } else if (fault.kind == Fault::Kind::status) {
             bytes.push_back(static_cast<uint8_t>(fault.value));
         } else {
             Answer a;
@@ -175,9 +238,34 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
             if (a.changedState) saveLocked();
             bytes = std::move(a.bytes);
             applyFault(fault, bytes, readyAt);
+            seen.changedState = a.changedState;
         }
+        watched = watcher_ != nullptr;
+        if (watched) {
+            seen.coo = printer_.model().counters.coo;
+            seen.printed = std::move(printing_);
+        }
+        printing_.clear();
     }
     schedule(bytes, readyAt);
+    if (!watched) return;
+    seen.at = std::chrono::system_clock::now();
+    seen.kind = event.kind;
+    seen.record = event.record;
+    seen.answer = std::move(bytes);
+    unpublished_.push_back(std::move(seen));
+}
+
+void Simulator::publishExchanges() {
+    if (unpublished_.empty()) return;
+    std::shared_ptr<const ExchangeWatcher> watcher;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        watcher = watcher_;
+    }
+    if (watcher)
+        for (Exchange& e : unpublished_) (*watcher)(std::move(e));
+    unpublished_.clear();
 }
 
 void Simulator::schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt) {
@@ -218,6 +306,7 @@ bool Simulator::serve(int fd) {
         TimePoint now = SteadyClock::now();
         if (auto event = reader_.tick(now)) handle(*event, now);
         if (!flushDue(fd, now)) return false;
+        publishExchanges();  // once the answers are on their way
 
         std::optional<TimePoint> wake = reader_.deadline();
         bool wantWrite = false;

@@ -24,10 +24,14 @@ std::optional<std::string> unicodeToCp850(std::string_view utf8);
 
 class Paper {
 public:
+    enum class Station { receipt, cheque };
     // Receives every printed line, as UTF-8, without its line end.
     using Sink = std::function<void(const std::string& line)>;
+    // Receives every printed line too, with the station that printed it.
+    using Watcher = std::function<void(Station station, const std::string& line)>;
 
     void setSink(Sink sink) { sink_ = std::move(sink); }
+    void setWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
     // Keeps the printed text in memory too (for tests), at most `limit` bytes:
     // the oldest lines go first.
     void keepText(std::size_t limit) { keepLimit_ = limit; }
@@ -52,9 +56,10 @@ public:
     std::size_t linesPrinted() const { return lines_; }
 
 private:
-    void emit(std::string_view cp850);
+    void emit(std::string_view cp850, Station station = Station::receipt);
 
     Sink sink_;
+    Watcher watcher_;
     std::size_t keepLimit_ = 0;
     std::string kept_;
     std::size_t lines_ = 0;

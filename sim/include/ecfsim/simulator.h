@@ -8,9 +8,12 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ecfsim/frame.h"
 #include "ecfsim/printer.h"
@@ -38,6 +41,26 @@ struct Fault {
 // optionally followed by "/P" (every P-th answer). Applies to every answer
 // (times 0). Returns nothing for a text it cannot read.
 std::optional<Fault> parseFault(const std::string& text);
+// The text parseFault reads back as `fault` (its kind, value and period);
+// "none" for no fault.
+std::string faultSpec(const Fault& fault);
+
+// One exchange as the printer saw it, for whoever watches the line.
+struct Exchange {
+    struct Line {
+        Paper::Station station;
+        std::string text;  // UTF-8
+    };
+    std::chrono::system_clock::time_point at;
+    FrameEvent::Kind kind = FrameEvent::Kind::command;
+    std::vector<uint8_t> record;  // lead byte onwards
+    bool heard = true;            // false: not carried out, nothing answered
+    std::vector<uint8_t> answer;  // what left the printer, faults included
+    Fault fault;  // the fault shown on this answer (kind none: none)
+    bool changedState = false;
+    uint32_t coo = 0;  // the COO counter after the command
+    std::vector<Line> printed;
+};
 
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
@@ -85,6 +108,25 @@ public:
 
     void inject(const Fault& fault);
     void clearFaults();
+    // The fault in force (kind none when there is none).
+    Fault fault() const;
+
+    Conditions conditions() const;
+    void setConditions(const Conditions& conditions);
+    // The printer's clock now.
+    DateTime clock() const;
+
+    // Changes the model between exchanges: `edit` gets it and the printer's
+    // clock, and returns an empty text to keep its changes or the reason to
+    // drop them. Kept changes are saved to the state file; when the save
+    // fails they are dropped too. Returns the reason, or an empty text.
+    std::string editModel(const std::function<std::string(Model&, const DateTime& now)>& edit);
+
+    // Receives every exchange on the serve() thread, after its answer has
+    // been written (or scheduled); it must return quickly. May be set or
+    // cleared at any time; an empty one stops the watching.
+    using ExchangeWatcher = std::function<void(Exchange&&)>;
+    void watchExchanges(ExchangeWatcher watcher);
 
     // Writes the state file now (if there is one); false on failure.
     bool save();
@@ -102,6 +144,7 @@ private:
     void schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt);
     bool flushDue(int fd, TimePoint now);
     bool saveLocked();
+    void publishExchanges();
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;  // the printer, its paper, the fault and the stats
@@ -117,6 +160,9 @@ private:
     bool saveErrorReported_ = false;
     int stopPipe_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
+    std::shared_ptr<const ExchangeWatcher> watcher_;
+    std::vector<Exchange::Line> printing_;  // lines of the command being carried out
+    std::vector<Exchange> unpublished_;     // serve() thread only
 };
 
 // 11 bits a byte at 9600 baud.
