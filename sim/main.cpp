@@ -1,7 +1,7 @@
 // ecf-sim: a fiscal printer on a pseudo-terminal (or a serial device).
 //
 //   ecf-sim [--link PATH] [--device PATH] [--state FILE] [--paper FILE]
-//           [--realtime] [--fault SPEC]
+//           [--realtime] [--fault SPEC] [--http [HOST:]PORT]
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include "ecfsim/line.h"
 #include "ecfsim/simulator.h"
 #include "ecfsim/state_file.h"
+#include "control_page.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ constexpr const char* kUsage =
     "  --realtime       pace the line at 9600 baud 8E1 (about 1.146 ms a byte)\n"
     "  --fault SPEC     misbehave: silent, late:MS, short:N, garbage, cut or\n"
     "                   status:N, each optionally /P for every P-th answer only\n"
+    "  --http [HOST:]PORT  serve the control page and its JSON API there\n"
+    "                   (on 127.0.0.1 unless a host is given)\n"
     "  --help           this text\n"
     "Prints the path of the line on the first line of standard output.\n";
 
@@ -36,6 +39,7 @@ struct Options {
     std::string paper;
     bool realtime = false;
     std::string fault;
+    std::string http;
 };
 
 ecfsim::Simulator* g_simulator = nullptr;
@@ -58,6 +62,7 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--state") ok = value(o.state);
         else if (a == "--paper") ok = value(o.paper);
         else if (a == "--fault") ok = value(o.fault);
+        else if (a == "--http") ok = value(o.http) && ecfsim::web::parseEndpoint(o.http);
         else if (a == "--realtime") o.realtime = true;
         else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
@@ -159,6 +164,20 @@ int main(int argc, char** argv) {
         });
         if (!o.state.empty() && !simulator.save()) return 2;
 
+        std::unique_ptr<ecfsim::web::ControlPage> page;
+        if (!o.http.empty()) {
+            const auto at = *ecfsim::web::parseEndpoint(o.http);
+            if (!ecfsim::web::isLoopback(at.host))
+                std::fprintf(stderr, "ecf-sim: warning: the control page on %s is open to other "
+                             "machines: whoever reaches it can steer the printer\n", o.http.c_str());
+            try {
+                page = std::make_unique<ecfsim::web::ControlPage>(simulator, at);
+            } catch (const std::runtime_error& e) {
+                std::fprintf(stderr, "ecf-sim: %s\n", e.what());
+                return 2;
+            }
+        }
+
         Link link;
         if (!o.link.empty() && !link.make(o.link, linePath)) {
             std::fprintf(stderr, "ecf-sim: cannot link %s: %s\n", o.link.c_str(),
@@ -167,6 +186,7 @@ int main(int argc, char** argv) {
         }
         std::printf("%s\n", linePath.c_str());
         std::fflush(stdout);
+        if (page) std::fprintf(stderr, "ecf-sim: control page at %s\n", page->url().c_str());
 
         g_simulator = &simulator;
         struct sigaction sa {};

@@ -1,0 +1,161 @@
+#include "describe.h"
+
+#include <ctime>
+
+#include "ecfsim/state_file.h"
+#include "ecfsim/status.h"
+
+namespace ecfsim::web {
+
+using nlohmann::json;
+
+namespace {
+
+// What a reply shows of itself in the log; a fiscal memory read-out may run
+// to hundreds of kilobytes.
+constexpr std::size_t kReplyShown = 400;
+
+std::string two(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
+
+const char* frameName(FrameEvent::Kind kind) {
+    switch (kind) {
+        case FrameEvent::Kind::command: return "command";
+        case FrameEvent::Kind::badChecksum: return "bad checksum";
+        case FrameEvent::Kind::unknownCode: return "unknown code";
+        case FrameEvent::Kind::badLead: return "bad lead byte";
+        case FrameEvent::Kind::cutShort: return "cut short";
+    }
+    return "";
+}
+
+std::string commandName(const std::vector<uint8_t>& record) {
+    if (record.empty()) return "nothing";
+    if (record[0] == kFreeLineLead) return "free text line";
+    if (record[0] != kCommandLead || record.size() < 2) return "unknown";
+    const CommandInfo* info = findCommand(record[1]);
+    return info != nullptr ? info->name : "unknown";
+}
+
+json fieldsOfRecord(const std::vector<uint8_t>& record) {
+    json fields = json::array();
+    if (record.empty()) return fields;
+    const FieldList list = fieldsOf(record[0], record.size() > 1 ? record[1] : 0);
+    for (const FieldInfo* f = list.begin; f != list.end; ++f) {
+        if (f->pos + f->width > record.size()) continue;  // e.g. the long form's last field
+        if (f->byteValue) {
+            fields.push_back({{"name", f->name}, {"value", record[f->pos]}});
+            continue;
+        }
+        std::string_view text(reinterpret_cast<const char*>(record.data() + f->pos), f->width);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+        fields.push_back({{"name", f->name}, {"value", cp850ToUtf8(text)}});
+    }
+    return fields;
+}
+
+// Whether the printer answers this record with one status byte.
+bool answersWithStatus(const Exchange& e) {
+    const auto& r = e.record;
+    if (e.kind != FrameEvent::Kind::command || e.fault.kind == Fault::Kind::status) return true;
+    if (r.empty() || r[0] != kCommandLead || r.size() < 3) return true;
+    const CommandInfo* info = findCommand(r[1]);
+    if (info == nullptr || info->answer == AnswerKind::statusByte) return true;
+    return info->answer == AnswerKind::readOut && r[2] <= 2;
+}
+
+json describeAnswer(const Exchange& e) {
+    if (!e.heard) return nullptr;
+    json a{{"length", e.answer.size()}};
+    if (answersWithStatus(e) && e.answer.size() == 1) {
+        a["status"] = e.answer[0];
+        a["meaning"] = meaningOf(e.answer[0]);
+        return a;
+    }
+    const std::size_t shown = std::min(e.answer.size(), kReplyShown);
+    a["text"] = cp850ToUtf8({reinterpret_cast<const char*>(e.answer.data()), shown});
+    if (shown < e.answer.size()) a["more"] = true;
+    return a;
+}
+
+json describeDocument(const Model& m) {
+    switch (m.state) {
+        case DocState::idle: return {{"kind", "none"}};
+        case DocState::nonFiscal: {
+            const auto& d = m.documents[static_cast<std::size_t>(m.document.index - 1)];
+            return {{"kind", "non-fiscal receipt"}, {"coo", m.document.coo},
+                    {"name", cp850ToUnicode(d.name)}, {"lines", m.document.lines}};
+        }
+        case DocState::linkedVoucher:
+            return {{"kind", "linked voucher"}, {"coo", m.document.coo},
+                    {"linkedCoo", m.document.linkedCoo}, {"paymentType", m.document.index},
+                    {"amount", m.document.amount}, {"lines", m.document.lines}};
+        default: break;
+    }
+    const Receipt& r = m.receipt;
+    return {{"kind", "fiscal receipt"}, {"state", nameOf(m.state)}, {"coo", r.coo},
+            {"ccf", r.ccf},           {"gross", r.gross()},          {"due", r.due()},
+            {"paid", r.paid()},       {"change", r.change()},        {"liveItems", r.liveItems()}};
+}
+
+}  // namespace
+
+std::string isoTime(const DateTime& t) {
+    return std::to_string(t.date.year) + "-" + two(t.date.month) + "-" + two(t.date.day) + "T" +
+           two(t.hour) + ":" + two(t.minute) + ":" + two(t.second);
+}
+
+std::string isoTime(std::chrono::system_clock::time_point t, bool millis) {
+    using namespace std::chrono;
+    const auto since = t.time_since_epoch();
+    std::string text = isoTime(localDateTime(duration_cast<seconds>(since).count()));
+    if (!millis) return text;
+    const auto ms = duration_cast<milliseconds>(since).count() % 1000;
+    return text + "." + std::to_string(1000 + ms).substr(1);
+}
+
+json describeExchange(const Exchange& e) {
+    json j{{"at", isoTime(e.at)},
+           {"frame", frameName(e.kind)},
+           {"command", commandName(e.record)},
+           {"fields", fieldsOfRecord(e.record)},
+           {"heard", e.heard},
+           {"answer", describeAnswer(e)},
+           {"changed", e.changedState},
+           {"coo", e.coo}};
+    if (e.record.size() > 1 && e.record[0] == kCommandLead) j["code"] = e.record[1];
+    if (e.fault.kind != Fault::Kind::none) j["fault"] = faultSpec(e.fault);
+    json printed = json::array();
+    for (const Exchange::Line& line : e.printed)
+        printed.push_back({{"station", line.station == Paper::Station::cheque ? "cheque" : "receipt"},
+                           {"text", line.text}});
+    j["printed"] = std::move(printed);
+    return j;
+}
+
+json describeConditions(const Conditions& c) {
+    return {{"paperOut", c.paperOut},
+            {"paperNearEnd", c.paperNearEnd},
+            {"coverOpen", c.coverOpen},
+            {"offline", c.offline}};
+}
+
+json describeState(const Simulator& simulator) {
+    const Model m = simulator.snapshot();
+    const SimulatorStats stats = simulator.stats();
+    return {{"clock", isoTime(simulator.clock())},
+            {"clockOffset", m.clockOffset},
+            {"conditions", describeConditions(simulator.conditions())},
+            {"fault", faultSpec(simulator.fault())},
+            {"document", describeDocument(m)},
+            {"model", json::parse(modelToJson(m)).at("model")},
+            {"stats",
+             {{"frames", stats.frames},
+              {"badFrames", stats.badFrames},
+              {"bytesIn", stats.bytesIn},
+              {"bytesOut", stats.bytesOut},
+              {"saveErrors", stats.saveErrors}}}};
+}
+
+std::string dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+}  // namespace ecfsim::web

@@ -1,0 +1,103 @@
+// What the control page shows of the printer's past: the paper it printed,
+// the last exchanges and the stream of events the page follows live.
+//
+// The line thread only hands exchanges in (record()): a short lock and a
+// bounded queue, never a wait. A worker thread of the journal turns them into
+// JSON, the paper roll and the log, and wakes the readers of the event
+// stream. A reader that falls further behind than the stream keeps is told
+// so and must start over from the snapshots.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ecfsim/simulator.h"
+
+namespace ecfsim::web {
+
+struct JournalLimits {
+    std::size_t pending = 10000;      // exchanges waiting for the worker; beyond: dropped
+    std::size_t paperLines = 20000;   // the roll keeps the last ones
+    std::size_t logEntries = 500;     // the log keeps the last ones
+    std::size_t streamEvents = 2000;  // the live stream keeps the last ones for slow readers
+};
+
+class Journal {
+public:
+    explicit Journal(JournalLimits limits = {});
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // The line thread: one exchange, as it happened. Never blocks on readers.
+    void record(Exchange&& exchange);
+    // A change made from outside the line (a fault, a condition, the clock, a
+    // reset), described as JSON; it joins the log and the stream.
+    void note(nlohmann::json control);
+
+    // The paper printed since the start, one line per line, of one station
+    // ("receipt" or "cheque").
+    std::string paperText(const std::string& station) const;
+    // {"seq": S, "lines": [{"seq", "station", "coo", "text"}...]}: the roll
+    // with the stream position it includes.
+    nlohmann::json paperJson() const;
+    // {"seq": S, "dropped": N, "entries": [...]}: the last exchanges and
+    // changes, oldest first.
+    nlohmann::json logJson() const;
+
+    // The stream position now: events after it are still to come.
+    uint64_t position() const;
+    // Waits up to `wait` for events after `after` and appends them to `out`
+    // as server-sent-event text, moving `after` on (nothing after a quiet
+    // wait). Or: the reader fell behind what the stream keeps; the journal
+    // is closing.
+    enum class Read { events, behind, closed };
+    Read eventsAfter(uint64_t& after, std::chrono::milliseconds wait, std::string& out);
+    // Wakes every reader and ends the stream; the worker stops.
+    void close();
+
+private:
+    struct StreamEvent {
+        uint64_t seq;
+        std::string text;  // "id: ...\nevent: ...\ndata: ...\n\n"
+    };
+    struct PaperLine {
+        uint64_t seq;
+        bool cheque;
+        uint32_t coo;
+        std::string text;
+    };
+
+    void work();
+    void add(const char* event, nlohmann::json entry, const std::vector<PaperLine>& lines);
+
+    const JournalLimits limits_;
+
+    // Exchanges handed in by the line thread.
+    std::mutex inboxMutex_;
+    std::condition_variable inboxReady_;
+    std::vector<Exchange> inbox_;
+    uint64_t dropped_ = 0;
+    bool workerIdle_ = false;
+    bool closing_ = false;
+
+    // What readers see.
+    mutable std::mutex mutex_;
+    std::condition_variable advanced_;
+    uint64_t seq_ = 0;
+    uint64_t droppedSeen_ = 0;
+    std::deque<PaperLine> paper_;
+    std::deque<nlohmann::json> log_;
+    std::deque<StreamEvent> stream_;
+    bool closed_ = false;
+
+    std::thread worker_;
+};
+
+}  // namespace ecfsim::web
