@@ -19,6 +19,8 @@ const pad = (n, width) => String(n).padStart(width, '0');
 const dateText = (d) => (d && d.year ? `${pad(d.day, 2)}/${pad(d.month, 2)}/${d.year}` : '—');
 const timeText = (t) => `${pad(t.hour, 2)}:${pad(t.minute, 2)}`;
 const rateText = (hundredths) => `${Math.floor(hundredths / 100)},${pad(hundredths % 100, 2)}%`;
+// A one-character field (a tax rate's kind) comes as its character code.
+const charOf = (c) => (typeof c === 'number' ? String.fromCharCode(c) : c);
 const quantityText = (thousandths) => `${Math.floor(thousandths / 1000)},${pad(thousandths % 1000, 3)}`;
 
 function el(tag, text, className) {
@@ -259,7 +261,7 @@ function taxLabel(m, index) {
   if (index === 18) return 'I1';
   if (index === 19) return 'N1';
   const t = m.taxRates[index - 1];
-  return t ? `${t.kind}${pad(index, 2)}` : `?${index}`;
+  return t ? `${charOf(t.kind)}${pad(index, 2)}` : `?${index}`;
 }
 
 function showDocument(s) {
@@ -324,7 +326,7 @@ function showDay(s) {
 
 function showTables(m) {
   fill($('tax-rates'), ['#', 'kind', 'rate', 'sold today'], m.taxRates.map((t, i) =>
-    (t.programmed ? row([i + 1, t.kind, num(rateText(t.rate)), num(money(t.dayTotal))]) : null))
+    (t.programmed ? row([i + 1, charOf(t.kind), num(rateText(t.rate)), num(money(t.dayTotal))]) : null))
     .filter(Boolean));
   fill($('payment-types'), ['#', 'name', 'today', 'shift'], m.paymentTypes.map((p, i) =>
     (p.programmed ? row([i + 1, p.name, num(money(p.dayTotal)), num(money(p.shiftTotal))]) : null))
@@ -397,8 +399,10 @@ function confirmThen(text, action) {
 
 function wireControls() {
   for (const name of ['paperOut', 'paperNearEnd', 'coverOpen', 'offline']) {
-    $(name).addEventListener('change', (ev) =>
-      change('/api/condition', { [name]: ev.target.checked }, `${name} ${ev.target.checked ? 'on' : 'off'}`));
+    $(name).addEventListener('change', (ev) => {
+      const label = ev.target.parentElement.textContent.trim();
+      change('/api/condition', { [name]: ev.target.checked }, `${label}: ${ev.target.checked ? 'on' : 'off'}`);
+    });
   }
   const showValue = () => {
     $('fault-value-label').hidden = !['late', 'short', 'status'].includes($('fault-kind').value);
