@@ -177,7 +177,7 @@ struct ControlPage::Impl {
             sendJson(res, 200, describeState(simulator));
         });
         server.Get("/api/log", [this](const httplib::Request&, httplib::Response& res) {
-            sendJson(res, 200, journal->logJson());
+            res.set_content(journal->logJson() + "\n", "application/json");
         });
         server.Get("/api/paper", [this](const httplib::Request& req, httplib::Response& res) {
             const std::string station =

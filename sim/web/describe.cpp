@@ -36,21 +36,95 @@ std::string commandName(const std::vector<uint8_t>& record) {
     return info != nullptr ? info->name : "unknown";
 }
 
-json fieldsOfRecord(const std::vector<uint8_t>& record) {
-    json fields = json::array();
-    if (record.empty()) return fields;
-    const FieldList list = fieldsOf(record[0], record.size() > 1 ? record[1] : 0);
+// JSON text written piece by piece. Texts are UTF-8 already (the paper's
+// and the fields' come through code page 850); only quotes, backslashes and
+// control characters need escaping.
+class JsonWriter {
+public:
+    JsonWriter& open(char bracket) {
+        comma();
+        out_ += bracket;
+        first_ = true;
+        return *this;
+    }
+    JsonWriter& close(char bracket) {
+        out_ += bracket;
+        first_ = false;
+        return *this;
+    }
+    JsonWriter& key(std::string_view name) {
+        comma();
+        quoted(name);
+        out_ += ':';
+        first_ = true;
+        return *this;
+    }
+    JsonWriter& text(std::string_view value) {
+        comma();
+        quoted(value);
+        return *this;
+    }
+    JsonWriter& number(uint64_t value) {
+        comma();
+        out_ += std::to_string(value);
+        return *this;
+    }
+    JsonWriter& boolean(bool value) {
+        comma();
+        out_ += value ? "true" : "false";
+        return *this;
+    }
+    JsonWriter& null() {
+        comma();
+        out_ += "null";
+        return *this;
+    }
+    std::string take() { return std::move(out_); }
+
+private:
+    void comma() {
+        if (!first_) out_ += ',';
+        first_ = false;
+    }
+    void quoted(std::string_view s) {
+        out_ += '"';
+        for (char c : s) {
+            if (c == '"' || c == '\\') {
+                out_ += '\\';
+                out_ += c;
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                static const char kHex[] = "0123456789abcdef";
+                out_ += "\\u00";
+                out_ += kHex[(c >> 4) & 0xF];
+                out_ += kHex[c & 0xF];
+            } else {
+                out_ += c;
+            }
+        }
+        out_ += '"';
+    }
+
+    std::string out_;
+    bool first_ = true;
+};
+
+void writeFields(JsonWriter& w, const std::vector<uint8_t>& record) {
+    w.key("fields").open('[');
+    const FieldList list = record.empty() ? FieldList{nullptr, nullptr}
+                                          : fieldsOf(record[0], record.size() > 1 ? record[1] : 0);
     for (const FieldInfo* f = list.begin; f != list.end; ++f) {
         if (f->pos + f->width > record.size()) continue;  // e.g. the long form's last field
+        w.open('{').key("name").text(f->name).key("value");
         if (f->byteValue) {
-            fields.push_back({{"name", f->name}, {"value", record[f->pos]}});
-            continue;
+            w.number(record[f->pos]);
+        } else {
+            std::string_view text(reinterpret_cast<const char*>(record.data() + f->pos), f->width);
+            while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+            w.text(cp850ToUtf8(text));
         }
-        std::string_view text(reinterpret_cast<const char*>(record.data() + f->pos), f->width);
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
-        fields.push_back({{"name", f->name}, {"value", cp850ToUtf8(text)}});
+        w.close('}');
     }
-    return fields;
+    w.close(']');
 }
 
 // Whether the printer answers this record with one status byte.
@@ -63,18 +137,21 @@ bool answersWithStatus(const Exchange& e) {
     return info->answer == AnswerKind::readOut && r[2] <= 2;
 }
 
-json describeAnswer(const Exchange& e) {
-    if (!e.heard) return nullptr;
-    json a{{"length", e.answer.size()}};
-    if (answersWithStatus(e) && e.answer.size() == 1) {
-        a["status"] = e.answer[0];
-        a["meaning"] = meaningOf(e.answer[0]);
-        return a;
+void writeAnswer(JsonWriter& w, const Exchange& e) {
+    w.key("answer");
+    if (!e.heard) {
+        w.null();
+        return;
     }
-    const std::size_t shown = std::min(e.answer.size(), kReplyShown);
-    a["text"] = cp850ToUtf8({reinterpret_cast<const char*>(e.answer.data()), shown});
-    if (shown < e.answer.size()) a["more"] = true;
-    return a;
+    w.open('{').key("length").number(e.answer.size());
+    if (answersWithStatus(e) && e.answer.size() == 1) {
+        w.key("status").number(e.answer[0]).key("meaning").text(meaningOf(e.answer[0]));
+    } else {
+        const std::size_t shown = std::min(e.answer.size(), kReplyShown);
+        w.key("text").text(cp850ToUtf8({reinterpret_cast<const char*>(e.answer.data()), shown}));
+        if (shown < e.answer.size()) w.key("more").boolean(true);
+    }
+    w.close('}');
 }
 
 json describeDocument(const Model& m) {
@@ -113,23 +190,22 @@ std::string isoTime(std::chrono::system_clock::time_point t, bool millis) {
     return text + "." + std::to_string(1000 + ms).substr(1);
 }
 
-json describeExchange(const Exchange& e) {
-    json j{{"at", isoTime(e.at)},
-           {"frame", frameName(e.kind)},
-           {"command", commandName(e.record)},
-           {"fields", fieldsOfRecord(e.record)},
-           {"heard", e.heard},
-           {"answer", describeAnswer(e)},
-           {"changed", e.changedState},
-           {"coo", e.coo}};
-    if (e.record.size() > 1 && e.record[0] == kCommandLead) j["code"] = e.record[1];
-    if (e.fault.kind != Fault::Kind::none) j["fault"] = faultSpec(e.fault);
-    json printed = json::array();
-    for (const Exchange::Line& line : e.printed)
-        printed.push_back({{"station", line.station == Paper::Station::cheque ? "cheque" : "receipt"},
-                           {"text", line.text}});
-    j["printed"] = std::move(printed);
-    return j;
+std::string describeExchange(const Exchange& e, uint64_t seq) {
+    JsonWriter w;
+    w.open('{').key("seq").number(seq).key("at").text(isoTime(e.at));
+    w.key("frame").text(frameName(e.kind)).key("command").text(commandName(e.record));
+    if (e.record.size() > 1 && e.record[0] == kCommandLead) w.key("code").number(e.record[1]);
+    writeFields(w, e.record);
+    w.key("heard").boolean(e.heard);
+    writeAnswer(w, e);
+    if (e.fault.kind != Fault::Kind::none) w.key("fault").text(faultSpec(e.fault));
+    w.key("changed").boolean(e.changedState).key("coo").number(e.coo);
+    w.key("printed").open('[');
+    for (const Exchange::Line& line : e.printed) {
+        w.open('{').key("station").text(line.station == Paper::Station::cheque ? "cheque" : "receipt");
+        w.key("text").text(line.text).close('}');
+    }
+    return w.close(']').close('}').take();
 }
 
 json describeConditions(const Conditions& c) {

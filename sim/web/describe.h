@@ -14,10 +14,12 @@ namespace ecfsim::web {
 std::string isoTime(const DateTime& t);
 std::string isoTime(std::chrono::system_clock::time_point t, bool millis = true);
 
-// {"at", "frame", "code", "command", "fields": [{"name", "value"}], "heard",
-//  "answer": {"length", "status", "meaning"} or {"length", "text"}, "fault",
-//  "changed", "coo", "printed": [{"station", "text"}]}
-nlohmann::json describeExchange(const Exchange& exchange);
+// The JSON object text of an exchange, with `seq` first:
+// {"seq", "at", "frame", "code", "command", "fields": [{"name", "value"}],
+//  "heard", "answer": {"length", "status", "meaning"} or {"length", "text"},
+//  "fault", "changed", "coo", "printed": [{"station", "text"}]}
+// Written directly, not through a JSON tree: it runs once per exchange.
+std::string describeExchange(const Exchange& exchange, uint64_t seq);
 
 // {"clock", "clockOffset", "conditions", "fault", "document", "model", "stats"}:
 // "model" is the state file's model.

@@ -38,22 +38,27 @@ void Journal::record(Exchange&& exchange) {
             ++dropped_;
             return;
         }
-        inbox_.push_back(std::move(exchange));
+        inbox_.push_back({std::move(exchange), std::nullopt});
         std::swap(wake, workerIdle_);
     }
     if (wake) inboxReady_.notify_one();
 }
 
 void Journal::note(json control) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_) return;
-    add("control", std::move(control), {});
-    advanced_.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(inboxMutex_);
+        if (closing_) return;
+        inbox_.push_back({Exchange{}, std::move(control)});
+    }
+    inboxReady_.notify_one();
 }
 
 void Journal::work() {
-    std::vector<Exchange> batch;
+    std::vector<Item> batch;
+    std::vector<Entry> entries;
     auto lastBusy = std::chrono::steady_clock::now();
+    uint64_t seq = 0;
+    uint64_t droppedNoted = 0;
     for (;;) {
         uint64_t dropped = 0;
         {
@@ -70,39 +75,48 @@ void Journal::work() {
             batch.swap(inbox_);
             dropped = dropped_;
         }
-        if (batch.empty()) continue;
+        if (batch.empty() && dropped == droppedNoted) continue;
         lastBusy = std::chrono::steady_clock::now();
 
-        std::vector<json> entries;
-        entries.reserve(batch.size());
-        for (const Exchange& e : batch) entries.push_back(describeExchange(e));
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (dropped > droppedSeen_) {
-            add("dropped", {{"dropped", dropped - droppedSeen_}}, {});
-            droppedSeen_ = dropped;
+        // Described outside the readers' lock: only this thread numbers events.
+        if (dropped != droppedNoted) {
+            Item missed{Exchange{}, json{{"dropped", dropped - droppedNoted}}};
+            entries.push_back(entryOf(missed, ++seq));
+            droppedNoted = dropped;
         }
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            std::vector<PaperLine> lines;
-            for (const Exchange::Line& l : batch[i].printed)
-                lines.push_back({0, l.station == Paper::Station::cheque, batch[i].coo, l.text});
-            add("exchange", std::move(entries[i]), lines);
-        }
-        advanced_.notify_all();
+        for (Item& item : batch) entries.push_back(entryOf(item, ++seq));
         batch.clear();
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Entry& e : entries) add(std::move(e));
+        entries.clear();
+        droppedSeen_ = droppedNoted;
+        advanced_.notify_all();
     }
 }
 
+Journal::Entry Journal::entryOf(Item& item, uint64_t seq) const {
+    if (item.control) {
+        json& j = *item.control;
+        j["seq"] = seq;
+        return {seq, j.contains("dropped") ? "dropped" : "control", dump(j), {}};
+    }
+    const Exchange& e = item.exchange;
+    Entry entry{seq, "exchange", describeExchange(e, seq), {}};
+    for (const Exchange::Line& l : e.printed)
+        entry.lines.push_back({seq, l.station == Paper::Station::cheque, e.coo, l.text});
+    return entry;
+}
+
 // Under mutex_.
-void Journal::add(const char* event, json entry, const std::vector<PaperLine>& lines) {
-    const uint64_t seq = ++seq_;
-    entry["seq"] = seq;
-    for (const PaperLine& l : lines) paper_.push_back({seq, l.cheque, l.coo, l.text});
+void Journal::add(Entry entry) {
+    const uint64_t seq = entry.seq;
+    seq_ = seq;
+    for (PaperLine& l : entry.lines) paper_.push_back(std::move(l));
     keepLast(paper_, limits_.paperLines);
-    std::string text = "id: " + std::to_string(seq) + "\nevent: " + event + "\ndata: " +
-                       dump(entry) + "\n\n";
-    stream_.push_back({seq, std::move(text)});
+    stream_.push_back({seq, "id: " + std::to_string(seq) + "\nevent: " + entry.event +
+                                "\ndata: " + entry.text + "\n\n"});
     keepLast(stream_, limits_.streamEvents);
-    log_.push_back(std::move(entry));
+    log_.push_back(std::move(entry.text));
     keepLast(log_, limits_.logEntries);
 }
 
@@ -129,9 +143,15 @@ json Journal::paperJson() const {
     return {{"seq", seq_}, {"lines", std::move(lines)}};
 }
 
-json Journal::logJson() const {
+std::string Journal::logJson() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return {{"seq", seq_}, {"dropped", droppedSeen_}, {"entries", json(log_)}};
+    std::string text = "{\"seq\":" + std::to_string(seq_) + ",\"dropped\":" +
+                       std::to_string(droppedSeen_) + ",\"entries\":[";
+    for (std::size_t i = 0; i < log_.size(); ++i) {
+        if (i > 0) text += ',';
+        text += log_[i];
+    }
+    return text + "]}";
 }
 
 uint64_t Journal::position() const {

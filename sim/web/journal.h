@@ -2,16 +2,18 @@
 // the last exchanges and the stream of events the page follows live.
 //
 // The line thread only hands exchanges in (record()): a short lock and a
-// bounded queue, never a wait. A worker thread of the journal turns them into
-// JSON, the paper roll and the log, and wakes the readers of the event
-// stream. A reader that falls further behind than the stream keeps is told
-// so and must start over from the snapshots.
+// bounded queue, never a wait. A worker thread of the journal numbers them
+// (with the changes noted from outside), turns them into JSON, the paper roll
+// and the log, and wakes the readers of the event stream. A reader that falls
+// further behind than the stream keeps is told so and must start over from
+// the snapshots.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -48,8 +50,8 @@ public:
     // with the stream position it includes.
     nlohmann::json paperJson() const;
     // {"seq": S, "dropped": N, "entries": [...]}: the last exchanges and
-    // changes, oldest first.
-    nlohmann::json logJson() const;
+    // changes, oldest first, as JSON text.
+    std::string logJson() const;
 
     // The stream position now: events after it are still to come.
     uint64_t position() const;
@@ -74,15 +76,29 @@ private:
         std::string text;
     };
 
+    // An exchange from the line, or a change noted from outside.
+    struct Item {
+        Exchange exchange;
+        std::optional<nlohmann::json> control;
+    };
+    // What the worker made of an item, ready to be added.
+    struct Entry {
+        uint64_t seq;
+        const char* event;
+        std::string text;  // the JSON object, its seq included
+        std::vector<PaperLine> lines;
+    };
+
     void work();
-    void add(const char* event, nlohmann::json entry, const std::vector<PaperLine>& lines);
+    Entry entryOf(Item& item, uint64_t seq) const;
+    void add(Entry entry);
 
     const JournalLimits limits_;
 
-    // Exchanges handed in by the line thread.
+    // Items handed in by the line thread and the page's handlers.
     std::mutex inboxMutex_;
     std::condition_variable inboxReady_;
-    std::vector<Exchange> inbox_;
+    std::vector<Item> inbox_;
     uint64_t dropped_ = 0;
     bool workerIdle_ = false;
     bool closing_ = false;
@@ -90,10 +106,10 @@ private:
     // What readers see.
     mutable std::mutex mutex_;
     std::condition_variable advanced_;
-    uint64_t seq_ = 0;
-    uint64_t droppedSeen_ = 0;
+    uint64_t seq_ = 0;  // of the last event added; only the worker adds
+    uint64_t droppedSeen_ = 0;  // exchanges the worker noted as dropped
     std::deque<PaperLine> paper_;
-    std::deque<nlohmann::json> log_;
+    std::deque<std::string> log_;
     std::deque<StreamEvent> stream_;
     bool closed_ = false;
 

@@ -137,7 +137,8 @@ def main():
             printer.ChangePort(0)
 
             browser.open(url)
-            browser.wait_for("document.body.dataset.ready === 'yes'", 15, "itself")
+            browser.wait_for("document.body !== null && document.body.dataset.ready === 'yes'", 15,
+                             "itself")
 
             assert printer.VendaItem("ARROZ TIPO 1 5KG", "2390", 1) == 0
             sold = time.monotonic()
