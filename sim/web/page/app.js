@@ -240,15 +240,16 @@ async function resync() {
 
 let stateTimer = null;
 let clockOffsetMs = 0;   // the printer's clock minus this computer's
-let state = null;
+let clockEdited = false; // the clock field holds a time typed in: leave it
 
 function refreshState() {
   if (stateTimer !== null) return;
   stateTimer = setTimeout(async () => {
     try {
-      state = await api('/api/state');
+      const state = await api('/api/state');
       clockOffsetMs = Date.parse(state.clock) - Date.now();
       showState(state);
+      if (!clockEdited) $('clock-time').value = state.clock;
     } catch (e) {
       say(`cannot read the state: ${e.message}`);
     }
@@ -418,6 +419,7 @@ function wireControls() {
     ev.preventDefault();
     let time = $('clock-time').value;
     if (time.length === 16) time += ':00';
+    clockEdited = false;
     change('/api/clock', { time }, `clock set to ${time.replace('T', ' ')}`);
   });
   $('clock-host').addEventListener('click', () =>
@@ -434,9 +436,7 @@ function wireControls() {
 
 function start() {
   wireControls();
-  const now = new Date();
-  now.setMinutes(now.getMinutes() - now.getTimezoneOffset());
-  $('clock-time').value = now.toISOString().slice(0, 19);
+  $('clock-time').addEventListener('input', () => { clockEdited = true; });
   setInterval(tickClock, 1000);
   resync();
 }
