@@ -86,21 +86,26 @@ private:
         if (!first_) out_ += ',';
         first_ = false;
     }
+    // Runs that need no escape are copied whole.
     void quoted(std::string_view s) {
         out_ += '"';
-        for (char c : s) {
-            if (c == '"' || c == '\\') {
+        std::size_t run = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const auto c = static_cast<unsigned char>(s[i]);
+            if (c >= 0x20 && c != '"' && c != '\\') continue;
+            out_.append(s.data() + run, i - run);
+            run = i + 1;
+            if (c >= 0x20) {
                 out_ += '\\';
-                out_ += c;
-            } else if (static_cast<unsigned char>(c) < 0x20) {
-                static const char kHex[] = "0123456789abcdef";
-                out_ += "\\u00";
-                out_ += kHex[(c >> 4) & 0xF];
-                out_ += kHex[c & 0xF];
-            } else {
-                out_ += c;
+                out_ += static_cast<char>(c);
+                continue;
             }
+            static const char kHex[] = "0123456789abcdef";
+            out_ += "\\u00";
+            out_ += kHex[c >> 4];
+            out_ += kHex[c & 0xF];
         }
+        out_.append(s.data() + run, s.size() - run);
         out_ += '"';
     }
 
@@ -184,10 +189,18 @@ std::string isoTime(const DateTime& t) {
 std::string isoTime(std::chrono::system_clock::time_point t, bool millis) {
     using namespace std::chrono;
     const auto since = t.time_since_epoch();
-    std::string text = isoTime(localDateTime(duration_cast<seconds>(since).count()));
-    if (!millis) return text;
+    const int64_t second = duration_cast<seconds>(since).count();
+    // Exchanges come thousands a second: the local time of a second is
+    // worked out once.
+    thread_local int64_t cachedSecond = -1;
+    thread_local std::string cachedText;
+    if (second != cachedSecond) {
+        cachedText = isoTime(localDateTime(second));
+        cachedSecond = second;
+    }
+    if (!millis) return cachedText;
     const auto ms = duration_cast<milliseconds>(since).count() % 1000;
-    return text + "." + std::to_string(1000 + ms).substr(1);
+    return cachedText + "." + std::to_string(1000 + ms).substr(1);
 }
 
 std::string describeExchange(const Exchange& e, uint64_t seq) {
