@@ -17,6 +17,7 @@
 #include "describe.h"
 #include "door.h"
 #include "journal.h"
+#include "priority.h"
 
 namespace ecfsim::web {
 
@@ -48,6 +49,18 @@ std::string hostOf(const std::string& header) {
     }
     return header.substr(0, header.find(':'));
 }
+
+// httplib's pool, its threads giving way to the line.
+class PagePool : public httplib::ThreadPool {
+public:
+    using httplib::ThreadPool::ThreadPool;
+    void enqueue(std::function<void()> fn) override {
+        httplib::ThreadPool::enqueue([fn = std::move(fn)] {
+            giveWayToTheLine();
+            fn();
+        });
+    }
+};
 
 // A directory only this user may enter, for the HTTP server's Unix socket
 // behind the door; removed with what is in it.
@@ -136,7 +149,7 @@ struct ControlPage::Impl {
     }
 
     void routes() {
-        server.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+        server.new_task_queue = [] { return new PagePool(kThreads); };
         server.set_payload_max_length(kBodyLimit);
         server.set_keep_alive_max_count(1);  // one request a connection: the door reads one head
         server.set_read_timeout(5);

@@ -11,6 +11,9 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
+
+#include "priority.h"
 
 namespace ecfsim::web {
 
@@ -151,6 +154,7 @@ Door::~Door() {
 }
 
 void Door::acceptConnections() {
+    giveWayToTheLine();
     for (;;) {
         pollfd fds[2] = {{listener_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
@@ -172,6 +176,7 @@ void Door::acceptConnections() {
             ++open_;
         }
         std::thread([this, client] {
+            giveWayToTheLine();
             serve(client);
             std::lock_guard<std::mutex> lock(mutex_);
             --open_;
@@ -210,7 +215,7 @@ void Door::serve(int fd) {
 void Door::relay(int client, int backend, std::string pending) {
     const int stop = stopPipe_[0];
     if (!writeAll(backend, pending.data(), pending.size(), limits_.writeSeconds, stop)) return;
-    char buffer[16384];
+    std::vector<char> buffer(65536);  // an event stream runs to megabytes a second under load
     for (;;) {
         pollfd fds[3] = {{backend, POLLIN, 0}, {client, POLLIN, 0}, {stop, POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
@@ -219,18 +224,19 @@ void Door::relay(int client, int backend, std::string pending) {
         }
         if ((fds[2].revents & POLLIN) != 0) return;
         if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            const ssize_t n = ::recv(backend, buffer, sizeof buffer, 0);
+            const ssize_t n = ::recv(backend, buffer.data(), buffer.size(), 0);
             if (n == 0) return;  // answered: the server closes after one request
             if (n < 0 && errno != EAGAIN && errno != EINTR) return;
-            if (n > 0 && !writeAll(client, buffer, static_cast<std::size_t>(n), limits_.writeSeconds, stop))
+            if (n > 0 && !writeAll(client, buffer.data(), static_cast<std::size_t>(n),
+                                   limits_.writeSeconds, stop))
                 return;  // a reader that stopped reading
         }
         if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
             // The request is through; a client that leaves wants no more of
             // the answer (an event stream it stopped following).
-            const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+            const ssize_t n = ::recv(client, buffer.data(), buffer.size(), 0);
             if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
-            if (n > 0 && !writeAll(backend, buffer, static_cast<std::size_t>(n),
+            if (n > 0 && !writeAll(backend, buffer.data(), static_cast<std::size_t>(n),
                                    limits_.writeSeconds, stop))
                 return;
         }

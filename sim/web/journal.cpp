@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "describe.h"
+#include "priority.h"
 
 namespace ecfsim::web {
 
@@ -54,6 +55,7 @@ void Journal::note(json control) {
 }
 
 void Journal::work() {
+    giveWayToTheLine();
     std::vector<Item> batch;
     std::vector<Entry> entries;
     auto lastBusy = std::chrono::steady_clock::now();
@@ -100,10 +102,11 @@ Journal::Entry Journal::entryOf(Item& item, uint64_t seq) const {
         j["seq"] = seq;
         return {seq, j.contains("dropped") ? "dropped" : "control", dump(j), {}};
     }
-    const Exchange& e = item.exchange;
+    Exchange& e = item.exchange;
     Entry entry{seq, "exchange", describeExchange(e, seq), {}};
-    for (const Exchange::Line& l : e.printed)
-        entry.lines.push_back({seq, l.station == Paper::Station::cheque, e.coo, l.text});
+    entry.lines.reserve(e.printed.size());
+    for (Exchange::Line& l : e.printed)  // described: the texts move on to the roll
+        entry.lines.push_back({seq, l.station == Paper::Station::cheque, e.coo, std::move(l.text)});
     return entry;
 }
 
