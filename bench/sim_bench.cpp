@@ -33,7 +33,8 @@ using Clock = std::chrono::steady_clock;
 class WatchedByThePage {
 public:
     explicit WatchedByThePage(ecfsim::Simulator& sim)
-        : page_(std::make_unique<ecfsim::web::ControlPage>(sim, ecfsim::web::Endpoint{"127.0.0.1", 0})) {
+        : page_(std::make_unique<ecfsim::web::ControlPage>(sim,
+                                                           ecfsim::web::Endpoint{"127.0.0.1", 0})) {
         reader_ = std::thread([this, port = page_->port()] {
             httplib::Client client("127.0.0.1", port);
             client.Get("/api/events", [this](const char*, std::size_t n) {
@@ -114,7 +115,8 @@ BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(1)->Iterations(20)->UseRealT
 double processCpuMs() {
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
 // The same exchanges with the page watching (page 1) and without (page 0):
@@ -138,13 +140,15 @@ void exchangesWatched(benchmark::State& state, std::size_t record, Call call) {
 void BM_SimWatchedSubTotal(benchmark::State& state) {
     exchangesWatched(state, 3, [] { return ecfSubTotal(); });
 }
-BENCHMARK(BM_SimWatchedSubTotal)->ArgNames({"page", "paced"})->Args({0, 0})->Args({1, 0})->UseRealTime();
+BENCHMARK(BM_SimWatchedSubTotal)->ArgNames({"page", "paced"})->Args({0, 0})->Args({1, 0})
+    ->UseRealTime();
 BENCHMARK(BM_SimWatchedSubTotal)->ArgNames({"page", "paced"})->Args({0, 1})->Args({1, 1})
     ->Iterations(200)->UseRealTime();
 void BM_SimWatchedManagerialX(benchmark::State& state) {
     exchangesWatched(state, 10, [] { return ecfLXGerencial(""); });
 }
-BENCHMARK(BM_SimWatchedManagerialX)->ArgNames({"page", "paced"})->Args({0, 0})->Args({1, 0})->UseRealTime();
+BENCHMARK(BM_SimWatchedManagerialX)->ArgNames({"page", "paced"})->Args({0, 0})->Args({1, 0})
+    ->UseRealTime();
 BENCHMARK(BM_SimWatchedManagerialX)->ArgNames({"page", "paced"})->Args({0, 1})->Args({1, 1})
     ->Iterations(100)->UseRealTime();
 

@@ -168,8 +168,10 @@ int main(int argc, char** argv) {
         if (!o.http.empty()) {
             const auto at = *ecfsim::web::parseEndpoint(o.http);
             if (!ecfsim::web::isLoopback(at.host))
-                std::fprintf(stderr, "ecf-sim: warning: the control page on %s is open to other "
-                             "machines: whoever reaches it can steer the printer\n", o.http.c_str());
+                std::fprintf(stderr,
+                             "ecf-sim: warning: the control page on %s is open to other "
+                             "machines: whoever reaches it can steer the printer\n",
+                             o.http.c_str());
             try {
                 page = std::make_unique<ecfsim::web::ControlPage>(simulator, at);
             } catch (const std::runtime_error& e) {

@@ -14,8 +14,10 @@ constexpr bool kText = false;
 constexpr FieldInfo kHeader[] = {{"option", 2, 1, kByte}};
 constexpr FieldInfo kClosing[] = {{"text", 4, 8, kText}};
 constexpr FieldInfo kReading[] = {{"operator", 2, 8, kText}};
-constexpr FieldInfo kSelection[] = {{"mode", 2, 1, kByte},           {"from date", 3, 6, kText},
-                                    {"to date", 9, 6, kText},        {"from reduction", 15, 4, kText},
+constexpr FieldInfo kSelection[] = {{"mode", 2, 1, kByte},
+                                    {"from date", 3, 6, kText},
+                                    {"to date", 9, 6, kText},
+                                    {"from reduction", 15, 4, kText},
                                     {"to reduction", 19, 4, kText}};
 constexpr FieldInfo kClock[] = {{"second", 2, 2, kText}, {"minute", 4, 2, kText},
                                 {"hour", 6, 2, kText},   {"day", 9, 2, kText},

@@ -102,7 +102,8 @@ std::optional<Endpoint> parseEndpoint(const std::string& text) {
         port = text.substr(colon + 1);
         if (e.host.empty() || e.host.find(':') != std::string::npos) return std::nullopt;
     }
-    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+    if (port.empty() || port.size() > 5 ||
+        port.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     e.port = std::stoi(port);
     if (e.port > 65535) return std::nullopt;
@@ -221,7 +222,8 @@ struct ControlPage::Impl {
         if (auto* why = std::get_if<std::string>(&reading)) return sendError(res, 400, *why);
         // One change at a time: a change reads what it changes.
         std::lock_guard<std::mutex> lock(controlMutex);
-        const ControlResult done = applyControl(simulator, *journal, std::get<ControlRequest>(reading));
+        const ControlResult done =
+            applyControl(simulator, *journal, std::get<ControlRequest>(reading));
         sendJson(res, done.status, done.body);
     }
 
@@ -241,7 +243,8 @@ struct ControlPage::Impl {
             [j, after, first](std::size_t, httplib::DataSink& sink) mutable {
                 std::string out;
                 if (first) {
-                    out = "retry: 1000\n: the printer's events from " + std::to_string(*after) + "\n\n";
+                    out = "retry: 1000\n: the printer's events from " + std::to_string(*after) +
+                          "\n\n";
                     first = false;
                 } else if (const auto read = j->eventsAfter(*after, kStreamKeepAlive, out);
                            read != Journal::Read::events) {

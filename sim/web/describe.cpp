@@ -124,7 +124,8 @@ void writeFields(JsonWriter& w, const std::vector<uint8_t>& record) {
             w.number(record[f->pos]);
         } else {
             std::string_view text(reinterpret_cast<const char*>(record.data() + f->pos), f->width);
-            while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+            while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+                text.remove_suffix(1);
             w.text(cp850ToUtf8(text));
         }
         w.close('}');
@@ -215,7 +216,8 @@ std::string describeExchange(const Exchange& e, uint64_t seq) {
     w.key("changed").boolean(e.changedState).key("coo").number(e.coo);
     w.key("printed").open('[');
     for (const Exchange::Line& line : e.printed) {
-        w.open('{').key("station").text(line.station == Paper::Station::cheque ? "cheque" : "receipt");
+        const bool cheque = line.station == Paper::Station::cheque;
+        w.open('{').key("station").text(cheque ? "cheque" : "receipt");
         w.key("text").text(line.text).close('}');
     }
     return w.close(']').close('}').take();

@@ -37,7 +37,8 @@ private:
 };
 
 int msLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    using std::chrono::milliseconds;
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
     return left.count() < 0 ? 0 : static_cast<int>(left.count());
 }
 
@@ -88,7 +89,8 @@ int listenOn(const std::string& host, int port, int& bound) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    if (const int e = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found); e != 0)
+    const int e = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    if (e != 0)
         throw std::runtime_error("cannot listen on " + host + ": " + ::gai_strerror(e));
     std::string why = "no address";
     int fd = -1;
@@ -105,7 +107,8 @@ int listenOn(const std::string& host, int port, int& bound) {
     }
     ::freeaddrinfo(found);
     if (fd < 0)
-        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + ": " + why);
+        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + ": " +
+                                 why);
     sockaddr_storage address{};
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
@@ -194,7 +197,8 @@ void Door::serve(int fd) {
     std::size_t end;
     while ((end = head.find("\r\n\r\n")) == std::string::npos || end + 4 > limits_.head) {
         if (head.size() >= limits_.head)
-            return refuse(fd, "431 Request Header Fields Too Large", "the request head is too large", stop);
+            return refuse(fd, "431 Request Header Fields Too Large",
+                          "the request head is too large", stop);
         pollfd fds[2] = {{fd, POLLIN, 0}, {stop, POLLIN, 0}};
         const int ready = ::poll(fds, 2, msLeft(deadline));
         if (ready < 0 && errno == EINTR) continue;

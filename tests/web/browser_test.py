@@ -121,7 +121,8 @@ def page_text(element_id):
 
 
 def main():
-    exe = os.environ.get("ECF_CHROMIUM") or shutil.which("chromium") or shutil.which("chromium-browser")
+    exe = (os.environ.get("ECF_CHROMIUM") or shutil.which("chromium")
+           or shutil.which("chromium-browser"))
     if not exe:
         print("SKIP: chromium is not installed (scripts/deps extra installs it)")
         return SKIPPED
@@ -143,7 +144,8 @@ def main():
             assert printer.VendaItem("ARROZ TIPO 1 5KG", "2390", 1) == 0
             sold = time.monotonic()
             browser.wait_for(f"{page_text('roll')}.includes('ARROZ TIPO 1 5KG')", 1, "the item")
-            print(f"the item was on the page {1000 * (time.monotonic() - sold):.0f} ms after the sale")
+            shown = 1000 * (time.monotonic() - sold)
+            print(f"the item was on the page {shown:.0f} ms after the sale")
 
             browser.evaluate("document.getElementById('paperOut').click()")
             browser.wait_for("document.getElementById('light-paper').className === 'bad'", 5,

@@ -39,7 +39,8 @@ public:
     // A POST the page would make; its answer's JSON.
     json change(const std::string& path, const json& body) {
         auto r = post(path, body.dump());
-        EXPECT_TRUE(r && r->status == 200) << path << " " << body << ": " << (r ? r->body : "no answer");
+        EXPECT_TRUE(r && r->status == 200) << path << " " << body << ": "
+                                           << (r ? r->body : "no answer");
         return r ? json::parse(r->body, nullptr, false) : json();
     }
     json state() { return json::parse(get("/api/state")->body); }
@@ -80,33 +81,33 @@ TEST(ControlPage, RefusesWhatThePageWouldNotSendAndChangesNothing) {
     ASSERT_EQ(ecfVendaItem("ARROZ", "1234", 1), 0);  // a receipt open: a reset would show
     json before = page.state();
 
-    const std::string origin = "http://127.0.0.1:" + std::to_string(page.port());
+    const std::string port = std::to_string(page.port());
+    const std::string reset = R"({"reset":"printer"})";
     const std::string big(5000, ' ');
     struct {
         const char* name;
         const char* path;
         std::string body;
-        httplib::Headers headers;
-        const char* type;
         int status;
+        httplib::Headers headers = {};
+        const char* type = "application/json";
     } cases[] = {
-        {"not JSON", "/api/reset", R"({"reset":)", {}, "application/json", 400},
-        {"not an object", "/api/condition", "[true]", {}, "application/json", 400},
-        {"an unknown field", "/api/condition", R"({"paperOut":true,"smoke":true})", {}, "application/json", 400},
-        {"a field of the wrong type", "/api/condition", R"({"paperOut":1})", {}, "application/json", 400},
-        {"nothing to change", "/api/condition", "{}", {}, "application/json", 400},
-        {"a fault without its value", "/api/fault", R"({"fault":"late"})", {}, "application/json", 400},
-        {"a status byte above 255", "/api/fault", R"({"fault":"status:256"})", {}, "application/json", 400},
-        {"a period of 0", "/api/fault", R"({"fault":"garbage/0"})", {}, "application/json", 400},
-        {"a day that does not exist", "/api/clock", R"({"time":"2031-02-29T10:00:00"})", {}, "application/json", 400},
-        {"a year the clock cannot keep", "/api/clock", R"({"time":"1999-12-31T23:59:59"})", {}, "application/json", 400},
-        {"an unknown reset", "/api/reset", R"({"reset":"everything"})", {}, "application/json", 400},
-        {"a body that is not JSON by its type", "/api/reset", R"({"reset":"printer"})", {}, "text/plain", 415},
-        {"a body too large", "/api/reset", R"({"reset":"printer","x":")" + big + "\"}", {}, "application/json", 413},
-        {"another site's page", "/api/reset", R"({"reset":"printer"})", {{"Origin", "http://shop.example"}}, "application/json", 403},
-        {"a name rebound to this machine", "/api/reset", R"({"reset":"printer"})",
-         {{"Host", "shop.example:" + std::to_string(page.port())}, {"Origin", "http://shop.example:" + std::to_string(page.port())}},
-         "application/json", 403},
+        {"not JSON", "/api/reset", R"({"reset":)", 400},
+        {"not an object", "/api/condition", "[true]", 400},
+        {"an unknown field", "/api/condition", R"({"paperOut":true,"smoke":true})", 400},
+        {"a field of the wrong type", "/api/condition", R"({"paperOut":1})", 400},
+        {"nothing to change", "/api/condition", "{}", 400},
+        {"a fault without its value", "/api/fault", R"({"fault":"late"})", 400},
+        {"a status byte above 255", "/api/fault", R"({"fault":"status:256"})", 400},
+        {"a period of 0", "/api/fault", R"({"fault":"garbage/0"})", 400},
+        {"a day that does not exist", "/api/clock", R"({"time":"2031-02-29T10:00:00"})", 400},
+        {"a year the clock cannot keep", "/api/clock", R"({"time":"1999-12-31T23:59:59"})", 400},
+        {"an unknown reset", "/api/reset", R"({"reset":"everything"})", 400},
+        {"a body not typed as JSON", "/api/reset", reset, 415, {}, "text/plain"},
+        {"a body too large", "/api/reset", R"({"reset":"printer","x":")" + big + "\"}", 413},
+        {"another site's page", "/api/reset", reset, 403, {{"Origin", "http://shop.example"}}},
+        {"a name rebound to this machine", "/api/reset", reset, 403,
+         {{"Host", "shop.example:" + port}, {"Origin", "http://shop.example:" + port}}},
     };
     for (const auto& c : cases) {
         auto r = page.post(c.path, c.body, c.headers, c.type);
@@ -117,7 +118,8 @@ TEST(ControlPage, RefusesWhatThePageWouldNotSendAndChangesNothing) {
     EXPECT_EQ(page.get("/api/reset")->status, 405) << "no GET changes anything";
     EXPECT_EQ(page.get("/api/state", {{"Origin", "http://shop.example"}})->status, 403);
     EXPECT_EQ(statusLineForHead(page.port(), 9000), "HTTP/1.1 431 Request Header Fields Too Large");
-    EXPECT_EQ(page.get("/api/state", {{"Origin", origin}})->status, 200) << "the page's own origin";
+    EXPECT_EQ(page.get("/api/state", {{"Origin", "http://127.0.0.1:" + port}})->status, 200)
+        << "the page's own origin";
     for (const char* path : {"/", "/app.js", "/style.css", "/api/paper", "/api/log"})
         EXPECT_EQ(page.get(path)->status, 200) << path;
 
@@ -138,8 +140,10 @@ TEST(ControlPage, ConditionsFaultsClockAndResetsReachTheLibrary) {
         uint8_t flags;  // what the printer status then shows
     } cases[] = {
         {{{"paperNearEnd", true}}, 0, ecfsim::kFlagPaperNearEnd},
-        {{{"paperNearEnd", false}, {"paperOut", true}}, refused(Status::paperOut), ecfsim::kFlagPaperOut},
-        {{{"paperOut", false}, {"coverOpen", true}}, refused(Status::coverOpen), ecfsim::kFlagCoverOpen},
+        {{{"paperNearEnd", false}, {"paperOut", true}}, refused(Status::paperOut),
+         ecfsim::kFlagPaperOut},
+        {{{"paperOut", false}, {"coverOpen", true}}, refused(Status::coverOpen),
+         ecfsim::kFlagCoverOpen},
         {{{"coverOpen", false}}, 0, 0},
     };
     for (const auto& c : cases) {
@@ -171,7 +175,8 @@ TEST(ControlPage, ConditionsFaultsClockAndResetsReachTheLibrary) {
     const json log = json::parse(page.get("/api/log")->body);
     const json* refusal = nullptr;
     for (const json& e : log["entries"])
-        if (e.value("command", "") == "sell item" && e["answer"].value("status", 0) == 30) refusal = &e;
+        if (e.value("command", "") == "sell item" && e["answer"].value("status", 0) == 30)
+            refusal = &e;
     ASSERT_NE(refusal, nullptr) << log.dump(1);
     EXPECT_EQ((*refusal)["fields"][0], (json{{"name", "description"}, {"value", "FEIJAO"}}));
     EXPECT_EQ((*refusal)["answer"]["meaning"], "paper out");
@@ -181,7 +186,8 @@ TEST(ControlPage, ConditionsFaultsClockAndResetsReachTheLibrary) {
     const json moved = page.change("/api/clock", {{"time", "2031-05-04T10:00:00"}});
     EXPECT_EQ(moved["clock"].get<std::string>().substr(0, 13), "2031-05-04T10");
     EXPECT_EQ(page.post("/api/clock", R"({"time":"2001-01-01T10:00:00"})")->status, 409);
-    EXPECT_EQ(ecfVendaItem("FEIJAO", "899", 1), refused(Status::reductionPending)) << "a day left open";
+    EXPECT_EQ(ecfVendaItem("FEIJAO", "899", 1), refused(Status::reductionPending))
+        << "a day left open";
     page.change("/api/reset", {{"reset", "day"}});
     EXPECT_EQ(sim.model().state, ecfsim::DocState::idle);
     EXPECT_EQ(ecfVendaItem("FEIJAO", "899", 1), 0) << "a new day";

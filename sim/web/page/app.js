@@ -6,6 +6,7 @@ const $ = (id) => document.getElementById(id);
 const KEEP_DOCUMENTS = 2000;
 const KEEP_CHEQUE_LINES = 2000;
 const KEEP_LOG = 500;  // as the server keeps
+const CONDITIONS = ['paperOut', 'paperNearEnd', 'coverOpen', 'offline'];
 
 // --- formatting -----------------------------------------------------------
 
@@ -21,7 +22,8 @@ const timeText = (t) => `${pad(t.hour, 2)}:${pad(t.minute, 2)}`;
 const rateText = (hundredths) => `${Math.floor(hundredths / 100)},${pad(hundredths % 100, 2)}%`;
 // A one-character field (a tax rate's kind) comes as its character code.
 const charOf = (c) => (typeof c === 'number' ? String.fromCharCode(c) : c);
-const quantityText = (thousandths) => `${Math.floor(thousandths / 1000)},${pad(thousandths % 1000, 3)}`;
+const quantityText = (thousandths) =>
+  `${Math.floor(thousandths / 1000)},${pad(thousandths % 1000, 3)}`;
 
 function el(tag, text, className) {
   const e = document.createElement(tag);
@@ -113,13 +115,15 @@ function addPaper(lines) {
 
 // --- the log --------------------------------------------------------------
 
+// A byte field shows as its number, and as its character when it is one.
+function byteText(b) {
+  return b >= 32 && b < 127 ? `${b} '${String.fromCharCode(b)}'` : String(b);
+}
+
 function fieldsText(fields) {
-  return (fields || []).map((f) => {
-    const v = typeof f.value === 'number'
-      ? (f.value >= 32 && f.value < 127 ? `${f.value} '${String.fromCharCode(f.value)}'` : String(f.value))
-      : JSON.stringify(f.value);
-    return `${f.name}=${v}`;
-  }).join('  ');
+  return (fields || []).map((f) =>
+    `${f.name}=${typeof f.value === 'number' ? byteText(f.value) : JSON.stringify(f.value)}`)
+    .join('  ');
 }
 
 function answerText(e) {
@@ -154,7 +158,8 @@ function logRow(e) {
   const refused = e.answer && e.answer.status !== undefined && e.answer.status !== 0;
   const kind = !e.heard ? 'unheard' : e.fault ? 'faulty' : refused ? 'refused' : '';
   const name = e.frame === 'command' ? e.command : `${e.frame} (${e.command})`;
-  const code = e.code === undefined ? '' : ` 0x${e.code.toString(16).toUpperCase().padStart(2, '0')}`;
+  const hex = (n) => n.toString(16).toUpperCase().padStart(2, '0');
+  const code = e.code === undefined ? '' : ` 0x${hex(e.code)}`;
   return row([time, name + code, { text: fieldsText(e.fields), className: 'fields' },
     { text: answerText(e), className: 'answer' }], kind);
 }
@@ -295,7 +300,8 @@ function showDocument(s) {
   const totals = el('table', undefined, 'pairs');
   const lines = [['subtotal', money(d.gross)]];
   if (m.receipt.subtotalDiscount) lines.push(['discount', `-${money(m.receipt.subtotalDiscount)}`]);
-  if (m.receipt.subtotalSurcharge) lines.push(['surcharge', `+${money(m.receipt.subtotalSurcharge)}`]);
+  if (m.receipt.subtotalSurcharge)
+    lines.push(['surcharge', `+${money(m.receipt.subtotalSurcharge)}`]);
   lines.push(['due', money(d.due)], ['paid', money(d.paid)]);
   if (d.change) lines.push(['change', money(d.change)]);
   fill(totals, null, lines.map((l) => row(l)));
@@ -310,12 +316,14 @@ function showDay(s) {
   if (m.lastReductionDate.year && iso(m.lastReductionDate) >= today)
     status = "today's Z reduction is done: no sales until tomorrow";
   else if (!m.day.opened.year) status = 'no movement yet';
-  else if (iso(m.day.opened) < today) status = `open since ${dateText(m.day.opened)}: a Z reduction is due`;
+  else if (iso(m.day.opened) < today)
+    status = `open since ${dateText(m.day.opened)}: a Z reduction is due`;
   else status = `open since ${dateText(m.day.opened)}`;
   $('day-status').textContent = status;
   const d = m.day;
   fill($('day'), null, [
-    ['grand total', money(m.grandTotal)], ['gross sales', money(d.gross)], ['net sales', money(d.net)],
+    ['grand total', money(m.grandTotal)], ['gross sales', money(d.gross)],
+    ['net sales', money(d.net)],
     ['item discounts', money(d.itemDiscounts)], ['subtotal discounts', money(d.subtotalDiscounts)],
     ['surcharges', money(d.subtotalSurcharges)], ['cancelled items', money(d.cancelledItems)],
     ['cancelled receipts', `${d.cancelledReceiptCount} (${money(d.cancelledReceipts)})`],
@@ -328,7 +336,8 @@ function showDay(s) {
 
 function showTables(m) {
   fill($('tax-rates'), ['#', 'kind', 'rate', 'sold today'], m.taxRates.map((t, i) =>
-    (t.programmed ? row([i + 1, charOf(t.kind), num(rateText(t.rate)), num(money(t.dayTotal))]) : null))
+    (t.programmed
+      ? row([i + 1, charOf(t.kind), num(rateText(t.rate)), num(money(t.dayTotal))]) : null))
     .filter(Boolean));
   fill($('payment-types'), ['#', 'name', 'today', 'shift'], m.paymentTypes.map((p, i) =>
     (p.programmed ? row([i + 1, p.name, num(money(p.dayTotal)), num(money(p.shiftTotal))]) : null))
@@ -354,13 +363,14 @@ function showLights(s) {
   $('light-paper').className = c.paperOut ? 'bad' : c.paperNearEnd ? 'warn' : 'ok';
   $('light-cover').className = c.coverOpen ? 'bad' : 'ok';
   $('light-fault').className = s.fault === 'none' ? '' : 'warn';
-  for (const name of ['paperOut', 'paperNearEnd', 'coverOpen', 'offline']) $(name).checked = c[name];
+  for (const name of CONDITIONS) $(name).checked = c[name];
   $('fault-now').textContent = s.fault;
 }
 
 function showState(s) {
   const m = s.model;
-  $('equipment').textContent = `${m.equipment.model} · ${m.equipment.serial} · firmware ${m.equipment.firmware}`;
+  const e = m.equipment;
+  $('equipment').textContent = `${e.model} · ${e.serial} · firmware ${e.firmware}`;
   showLights(s);
   showDocument(s);
   const c = m.counters;
@@ -400,10 +410,11 @@ function confirmThen(text, action) {
 }
 
 function wireControls() {
-  for (const name of ['paperOut', 'paperNearEnd', 'coverOpen', 'offline']) {
+  for (const name of CONDITIONS) {
     $(name).addEventListener('change', (ev) => {
       const label = ev.target.parentElement.textContent.trim();
-      change('/api/condition', { [name]: ev.target.checked }, `${label}: ${ev.target.checked ? 'on' : 'off'}`);
+      const on = ev.target.checked;
+      change('/api/condition', { [name]: on }, `${label}: ${on ? 'on' : 'off'}`);
     });
   }
   const showValue = () => {
