@@ -260,7 +260,7 @@ function refreshState() {
       say(`cannot read the state: ${e.message}`);
     }
     stateTimer = null;
-  }, 100);
+  }, 200);  // at most five a second, however fast the printer works
 }
 
 function taxLabel(m, index) {
