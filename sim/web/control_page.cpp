@@ -203,8 +203,8 @@ struct ControlPage::Impl {
             else
                 sendError(res, 400, "station must be receipt or cheque");
         });
-        server.Get("/api/events", [this](const httplib::Request&, httplib::Response& res) {
-            stream(res);
+        server.Get("/api/events", [this](const httplib::Request& req, httplib::Response& res) {
+            stream(req, res);
         });
         server.Get(kPostPaths, [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Allow", "POST");
@@ -227,15 +227,25 @@ struct ControlPage::Impl {
         sendJson(res, done.status, done.body);
     }
 
-    // Server-sent events: every exchange and change from now on. A reader
-    // that falls behind what the journal keeps gets "behind" and the end of
-    // the stream, and starts over from the snapshots.
-    void stream(httplib::Response& res) {
+    // Server-sent events: every exchange and change from now on, or after
+    // the event `after` (a snapshot's seq: nothing falls between the two). A
+    // reader that falls behind what the journal keeps gets "behind" and the
+    // end of the stream, and starts over from the snapshots.
+    void stream(const httplib::Request& req, httplib::Response& res) {
+        const uint64_t now = journal->position();
+        uint64_t from = now;
+        if (req.has_param("after")) {
+            const std::string text = req.get_param_value("after");
+            if (text.empty() || text.size() > 19 ||
+                text.find_first_not_of("0123456789") != std::string::npos)
+                return sendError(res, 400, "after must be an event's seq");
+            from = std::min<uint64_t>(std::stoull(text), now);
+        }
         if (streams.fetch_add(1) >= kMaxStreams) {
             --streams;
             return sendError(res, 503, "too many event streams open");
         }
-        auto after = std::make_shared<uint64_t>(journal->position());
+        auto after = std::make_shared<uint64_t>(from);
         std::shared_ptr<Journal> j = journal;
         bool first = true;
         res.set_chunked_content_provider(

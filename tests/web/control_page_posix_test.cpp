@@ -116,6 +116,7 @@ TEST(ControlPage, RefusesWhatThePageWouldNotSendAndChangesNothing) {
         EXPECT_FALSE(json::parse(r->body, nullptr, false).value("error", "").empty()) << c.name;
     }
     EXPECT_EQ(page.get("/api/reset")->status, 405) << "no GET changes anything";
+    EXPECT_EQ(page.get("/api/events?after=x")->status, 400);
     EXPECT_EQ(page.get("/api/state", {{"Origin", "http://shop.example"}})->status, 403);
     EXPECT_EQ(statusLineForHead(page.port(), 9000), "HTTP/1.1 431 Request Header Fields Too Large");
     EXPECT_EQ(page.get("/api/state", {{"Origin", "http://127.0.0.1:" + port}})->status, 200)

@@ -209,21 +209,16 @@ function onEvent(message) {
   if (flushTimer === null) flushTimer = setTimeout(flush, 50);
 }
 
+// The snapshots first, then the events after the older of them: the stream
+// replays what came in between, and what both hold is shown once.
 async function resync() {
   if (source) source.close();
+  source = null;
   syncing = true;
   queue = [];
-  source = new EventSource('/api/events');
-  for (const type of ['exchange', 'control', 'dropped']) source.addEventListener(type, onEvent);
-  source.addEventListener('behind', () => resync());
-  source.onopen = () => setLive(true);
-  source.onerror = () => {
-    setLive(false);
-    source.close();
-    setTimeout(resync, 1000);
-  };
   try {
     const [paper, log] = await Promise.all([api('/api/paper?format=json'), api('/api/log')]);
+    follow(Math.min(paper.seq, log.seq));
     $('roll').replaceChildren();
     $('cheque').replaceChildren();
     lastCoo = null;
@@ -239,7 +234,21 @@ async function resync() {
     document.body.dataset.ready = 'yes';
   } catch (e) {
     say(`cannot reach the printer: ${e.message}`);
+    setLive(false);
+    setTimeout(resync, 1000);
   }
+}
+
+function follow(after) {
+  source = new EventSource(`/api/events?after=${after}`);
+  for (const type of ['exchange', 'control', 'dropped']) source.addEventListener(type, onEvent);
+  source.addEventListener('behind', () => resync());
+  source.onopen = () => setLive(true);
+  source.onerror = () => {
+    setLive(false);
+    source.close();
+    setTimeout(resync, 1000);
+  };
 }
 
 // --- the state ------------------------------------------------------------
