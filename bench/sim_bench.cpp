@@ -36,6 +36,7 @@ public:
         : page_(std::make_unique<ecfsim::web::ControlPage>(sim,
                                                            ecfsim::web::Endpoint{"127.0.0.1", 0})) {
         reader_ = std::thread([this, port = page_->port()] {
+            ::pthread_setname_np(::pthread_self(), "page-reader");
             httplib::Client client("127.0.0.1", port);
             client.Get("/api/events", [this](const char*, std::size_t n) {
                 received_ += n;
@@ -125,6 +126,8 @@ double processCpuMs() {
 // nothing; the managerial X reading prints a 40-line document. Besides the
 // rate, the CPU the whole process spends on an exchange: the caller, the
 // printer and, with the page, its journal, the event stream and its reader.
+// (The page's threads are named page-*: `perf record` and `perf report
+// --sort comm` show their share whatever the machine's load does to the rate.)
 template <typename Call>
 void exchangesWatched(benchmark::State& state, std::size_t record, Call call) {
     const bool paced = state.range(1) != 0;
@@ -133,7 +136,6 @@ void exchangesWatched(benchmark::State& state, std::size_t record, Call call) {
     if (state.range(0) != 0) page = std::make_unique<WatchedByThePage>(sim.simulator());
     const double cpuBefore = processCpuMs();
     ecf::bench::timeExchanges(state, paced, record, 1, call);
-    page.reset();  // its threads stop: what they spent is counted
     state.counters["process_cpu_us"] =
         (processCpuMs() - cpuBefore) * 1e3 / static_cast<double>(state.iterations());
 }

@@ -56,7 +56,7 @@ public:
     using httplib::ThreadPool::ThreadPool;
     void enqueue(std::function<void()> fn) override {
         httplib::ThreadPool::enqueue([fn = std::move(fn)] {
-            giveWayToTheLine();
+            giveWayToTheLine("page-http");
             fn();
         });
     }
@@ -196,8 +196,12 @@ struct ControlPage::Impl {
         server.Get("/api/paper", [this](const httplib::Request& req, httplib::Response& res) {
             const std::string station =
                 req.has_param("station") ? req.get_param_value("station") : "receipt";
-            if (req.get_param_value("format") == "json")
-                sendJson(res, 200, journal->paperJson());
+            const std::string last = req.get_param_value("last");
+            if (!last.empty() && (last.size() > 6 || last.find_first_not_of("0123456789") !=
+                                                         std::string::npos))
+                sendError(res, 400, "last must be a number of lines");
+            else if (req.get_param_value("format") == "json")
+                sendJson(res, 200, journal->paperJson(last.empty() ? SIZE_MAX : std::stoul(last)));
             else if (station == "receipt" || station == "cheque")
                 res.set_content(journal->paperText(station), "text/plain; charset=utf-8");
             else

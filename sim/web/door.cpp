@@ -157,7 +157,7 @@ Door::~Door() {
 }
 
 void Door::acceptConnections() {
-    giveWayToTheLine();
+    giveWayToTheLine("page-door");
     for (;;) {
         pollfd fds[2] = {{listener_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
@@ -179,7 +179,7 @@ void Door::acceptConnections() {
             ++open_;
         }
         std::thread([this, client] {
-            giveWayToTheLine();
+            giveWayToTheLine("page-relay");
             serve(client);
             std::lock_guard<std::mutex> lock(mutex_);
             --open_;

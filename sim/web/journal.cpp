@@ -1,5 +1,8 @@
 #include "journal.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "describe.h"
 #include "priority.h"
 
@@ -15,6 +18,13 @@ namespace {
 // until the line wakes it.
 constexpr auto kBusyPoll = 20ms;
 constexpr auto kQuietAfter = 1s;
+
+// A person reads a few exchanges a second; a program driving the printer
+// flat out makes thousands. Beyond this many a second (a second's worth may
+// come at once) the journal describes no more of them: it puts their paper on
+// the roll and counts them, so that what the page costs stays bounded
+// however fast the line runs.
+constexpr double kDescribedPerSecond = 1000;
 
 template <class T>
 void keepLast(std::deque<T>& d, std::size_t limit) {
@@ -55,12 +65,14 @@ void Journal::note(json control) {
 }
 
 void Journal::work() {
-    giveWayToTheLine();
+    giveWayToTheLine("page-journal");
     std::vector<Item> batch;
     std::vector<Entry> entries;
     auto lastBusy = std::chrono::steady_clock::now();
     uint64_t seq = 0;
     uint64_t droppedNoted = 0;
+    double budget = kDescribedPerSecond;  // exchanges that may still be described
+    auto refilled = lastBusy;
     for (;;) {
         uint64_t dropped = 0;
         {
@@ -79,6 +91,9 @@ void Journal::work() {
         }
         if (batch.empty() && dropped == droppedNoted) continue;
         lastBusy = std::chrono::steady_clock::now();
+        const std::chrono::duration<double> elapsed = lastBusy - refilled;
+        budget = std::min(kDescribedPerSecond, budget + elapsed.count() * kDescribedPerSecond);
+        refilled = lastBusy;
 
         // Described outside the readers' lock: only this thread numbers events.
         if (dropped != droppedNoted) {
@@ -86,7 +101,19 @@ void Journal::work() {
             entries.push_back(entryOf(missed, ++seq));
             droppedNoted = dropped;
         }
-        for (Item& item : batch) entries.push_back(entryOf(item, ++seq));
+        std::optional<Entry> skipped;  // exchanges beyond the budget, in a row
+        for (Item& item : batch) {
+            if (item.control || budget >= 1) {
+                if (skipped) entries.push_back(finishSkipped(*std::exchange(skipped, std::nullopt)));
+                entries.push_back(entryOf(item, ++seq));
+                if (!item.control) budget -= 1;
+                continue;
+            }
+            if (!skipped) skipped = Entry{++seq, "skipped", {}, {}};
+            ++skipped->count;
+            moveLines(item.exchange, skipped->seq, skipped->lines);
+        }
+        if (skipped) entries.push_back(finishSkipped(*skipped));
         batch.clear();
         std::lock_guard<std::mutex> lock(mutex_);
         for (Entry& e : entries) add(std::move(e));
@@ -102,11 +129,21 @@ Journal::Entry Journal::entryOf(Item& item, uint64_t seq) const {
         j["seq"] = seq;
         return {seq, j.contains("dropped") ? "dropped" : "control", dump(j), {}};
     }
-    Exchange& e = item.exchange;
-    Entry entry{seq, "exchange", describeExchange(e, seq), {}};
-    entry.lines.reserve(e.printed.size());
-    for (Exchange::Line& l : e.printed)  // described: the texts move on to the roll
-        entry.lines.push_back({seq, l.station == Paper::Station::cheque, e.coo, std::move(l.text)});
+    Entry entry{seq, "exchange", describeExchange(item.exchange, seq), {}};
+    moveLines(item.exchange, seq, entry.lines);  // described: the texts move on to the roll
+    return entry;
+}
+
+void Journal::moveLines(Exchange& e, uint64_t seq, std::vector<PaperLine>& to) {
+    for (Exchange::Line& l : e.printed)
+        to.push_back({seq, l.station == Paper::Station::cheque, e.coo, std::move(l.text)});
+}
+
+Journal::Entry Journal::finishSkipped(Entry entry) {
+    entry.text = dump({{"seq", entry.seq},
+                       {"at", isoTime(std::chrono::system_clock::now())},
+                       {"skipped", entry.count},
+                       {"printed", entry.lines.size()}});
     return entry;
 }
 
@@ -135,14 +172,18 @@ std::string Journal::paperText(const std::string& station) const {
     return text;
 }
 
-json Journal::paperJson() const {
+json Journal::paperJson(std::size_t last) const {
     std::lock_guard<std::mutex> lock(mutex_);
     json lines = json::array();
-    for (const PaperLine& l : paper_)
+    for (auto it = paper_.size() > last ? paper_.end() - static_cast<std::ptrdiff_t>(last)
+                                        : paper_.begin();
+         it != paper_.end(); ++it) {
+        const PaperLine& l = *it;
         lines.push_back({{"seq", l.seq},
                          {"station", l.cheque ? "cheque" : "receipt"},
                          {"coo", l.coo},
                          {"text", l.text}});
+    }
     return {{"seq", seq_}, {"lines", std::move(lines)}};
 }
 

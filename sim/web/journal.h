@@ -4,12 +4,14 @@
 // The line thread only hands exchanges in (record()): a short lock and a
 // bounded queue, never a wait. A worker thread of the journal numbers them
 // (with the changes noted from outside), turns them into JSON, the paper roll
-// and the log, and wakes the readers of the event stream. A reader that falls
-// further behind than the stream keeps is told so and must start over from
-// the snapshots.
+// and the log, and wakes the readers of the event stream. Beyond a thousand
+// exchanges a second it only counts them and keeps their paper. A reader that
+// falls further behind than the stream keeps is told so and must start over
+// from the snapshots.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -47,8 +49,8 @@ public:
     // ("receipt" or "cheque").
     std::string paperText(const std::string& station) const;
     // {"seq": S, "lines": [{"seq", "station", "coo", "text"}...]}: the roll
-    // with the stream position it includes.
-    nlohmann::json paperJson() const;
+    // (its `last` lines) with the stream position it includes.
+    nlohmann::json paperJson(std::size_t last = SIZE_MAX) const;
     // {"seq": S, "dropped": N, "entries": [...]}: the last exchanges and
     // changes, oldest first, as JSON text.
     std::string logJson() const;
@@ -87,10 +89,13 @@ private:
         const char* event;
         std::string text;  // the JSON object, its seq included
         std::vector<PaperLine> lines;
+        uint64_t count = 0;  // exchanges it stands for, when they were not described
     };
 
     void work();
     Entry entryOf(Item& item, uint64_t seq) const;
+    static void moveLines(Exchange& e, uint64_t seq, std::vector<PaperLine>& to);
+    static Entry finishSkipped(Entry entry);
     void add(Entry entry);
 
     const JournalLimits limits_;

@@ -3,14 +3,17 @@
 // catches up while they wait (its queue is bounded; what it misses, it counts).
 #pragma once
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace ecfsim::web {
 
-inline void giveWayToTheLine() {
+// Lowers this thread's priority and names it (as top -H and debuggers show it).
+inline void giveWayToTheLine(const char* name) {
 #ifdef __linux__
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);  // this thread only, on Linux
+    ::pthread_setname_np(::pthread_self(), name);
 #endif
 }
 

@@ -4,6 +4,7 @@
 
 const $ = (id) => document.getElementById(id);
 const KEEP_DOCUMENTS = 2000;
+const KEEP_ROLL_LINES = 5000;  // fetched at once when the printer runs flat out
 const KEEP_CHEQUE_LINES = 2000;
 const KEEP_LOG = 500;  // as the server keeps
 const CONDITIONS = ['paperOut', 'paperNearEnd', 'coverOpen', 'offline'];
@@ -136,6 +137,11 @@ function answerText(e) {
   return e.fault ? `${text} (fault ${e.fault})` : text;
 }
 
+function skippedText(e) {
+  return `${e.skipped} exchange(s) came faster than 1,000 a second: counted, not described` +
+    (e.printed ? `; their ${e.printed} line(s) are on the paper` : '');
+}
+
 function controlText(e) {
   if (e.fault !== undefined) return ['fault', `now ${e.fault}`];
   if (e.conditions) {
@@ -151,6 +157,7 @@ function logRow(e) {
   const time = (e.at || '').slice(11);
   if (e.dropped !== undefined)
     return row([time, 'missed', `${e.dropped} exchange(s) came faster than the log`, ''], 'faulty');
+  if (e.skipped !== undefined) return row([time, 'not described', skippedText(e), ''], 'faulty');
   if (e.command === undefined) {
     const [what, detail] = controlText(e);
     return row([time, `— ${what}`, detail, 'from the control page or API'], 'control');
@@ -190,6 +197,7 @@ function flush() {
   const lines = [];
   const entries = [];
   for (const e of events) {
+    if (e.skipped !== undefined && e.printed) refetchPaper();
     if (e.seq > paperSeq) {
       for (const l of e.printed || []) lines.push({ station: l.station, text: l.text, coo: e.coo });
       paperSeq = e.seq;
@@ -202,6 +210,27 @@ function flush() {
   addPaper(lines);
   addLog(entries);
   if (events.length) refreshState();
+}
+
+// When the printer runs faster than the journal describes, the paper comes
+// as a snapshot of its end, at most twice a second.
+let paperTimer = null;
+function refetchPaper() {
+  if (paperTimer !== null) return;
+  paperTimer = setTimeout(async () => {
+    try {
+      const paper = await api(`/api/paper?format=json&last=${KEEP_ROLL_LINES}`);
+      $('roll').replaceChildren();
+      $('cheque').replaceChildren();
+      lastCoo = null;
+      lastDoc = null;
+      addPaper(paper.lines);
+      paperSeq = Math.max(paperSeq, paper.seq);
+    } catch (e) {
+      say(`cannot read the paper: ${e.message}`);
+    }
+    paperTimer = null;
+  }, 500);
 }
 
 function onEvent(message) {
@@ -241,7 +270,8 @@ async function resync() {
 
 function follow(after) {
   source = new EventSource(`/api/events?after=${after}`);
-  for (const type of ['exchange', 'control', 'dropped']) source.addEventListener(type, onEvent);
+  for (const type of ['exchange', 'control', 'dropped', 'skipped'])
+    source.addEventListener(type, onEvent);
   source.addEventListener('behind', () => resync());
   source.onopen = () => setLive(true);
   source.onerror = () => {
