@@ -159,7 +159,9 @@ void Simulator::watchExchanges(ExchangeWatcher watcher) {
     }
     watcher_ = std::make_shared<const ExchangeWatcher>(std::move(watcher));
     printer_.paper().setWatcher([this](Paper::Station station, const std::string& line) {
-        printing_.push_back({station, line});
+        printing_.text += line;
+        printing_.text += '\n';
+        printing_.stations.push_back(station);
     });
 }
 
@@ -245,7 +247,7 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
             seen.coo = printer_.model().counters.coo;
             seen.printed = std::move(printing_);
         }
-        printing_.clear();
+        printing_ = Printout{};
     }
     schedule(bytes, readyAt);
     if (!watched) return;

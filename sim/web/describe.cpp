@@ -215,11 +215,10 @@ std::string describeExchange(const Exchange& e, uint64_t seq) {
     if (e.fault.kind != Fault::Kind::none) w.key("fault").text(faultSpec(e.fault));
     w.key("changed").boolean(e.changedState).key("coo").number(e.coo);
     w.key("printed").open('[');
-    for (const Exchange::Line& line : e.printed) {
-        const bool cheque = line.station == Paper::Station::cheque;
-        w.open('{').key("station").text(cheque ? "cheque" : "receipt");
-        w.key("text").text(line.text).close('}');
-    }
+    e.printed.forEachLine([&w](Paper::Station station, std::string_view line) {
+        w.open('{').key("station").text(station == Paper::Station::cheque ? "cheque" : "receipt");
+        w.key("text").text(line).close('}');
+    });
     return w.close(']').close('}').take();
 }
 

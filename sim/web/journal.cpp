@@ -111,7 +111,7 @@ void Journal::work() {
             }
             if (!skipped) skipped = Entry{++seq, "skipped", {}, {}};
             ++skipped->count;
-            moveLines(item.exchange, skipped->seq, skipped->lines);
+            movePaper(item.exchange, skipped->seq, *skipped);
         }
         if (skipped) entries.push_back(finishSkipped(*skipped));
         batch.clear();
@@ -130,20 +130,21 @@ Journal::Entry Journal::entryOf(Item& item, uint64_t seq) const {
         return {seq, j.contains("dropped") ? "dropped" : "control", dump(j), {}};
     }
     Entry entry{seq, "exchange", describeExchange(item.exchange, seq), {}};
-    moveLines(item.exchange, seq, entry.lines);  // described: the texts move on to the roll
+    movePaper(item.exchange, seq, entry);  // described: the text moves on to the roll
     return entry;
 }
 
-void Journal::moveLines(Exchange& e, uint64_t seq, std::vector<PaperLine>& to) {
-    for (Exchange::Line& l : e.printed)
-        to.push_back({seq, l.station == Paper::Station::cheque, e.coo, std::move(l.text)});
+void Journal::movePaper(Exchange& e, uint64_t seq, Entry& to) {
+    if (e.printed.lines() == 0) return;
+    to.lines += e.printed.lines();
+    to.paper.push_back({seq, e.coo, std::move(e.printed)});
 }
 
 Journal::Entry Journal::finishSkipped(Entry entry) {
     entry.text = dump({{"seq", entry.seq},
                        {"at", isoTime(std::chrono::system_clock::now())},
                        {"skipped", entry.count},
-                       {"printed", entry.lines.size()}});
+                       {"printed", entry.lines}});
     return entry;
 }
 
@@ -151,8 +152,14 @@ Journal::Entry Journal::finishSkipped(Entry entry) {
 void Journal::add(Entry entry) {
     const uint64_t seq = entry.seq;
     seq_ = seq;
-    for (PaperLine& l : entry.lines) paper_.push_back(std::move(l));
-    keepLast(paper_, limits_.paperLines);
+    for (PaperBlock& b : entry.paper) {
+        paperLines_ += b.printout.lines();
+        paper_.push_back(std::move(b));
+    }
+    while (paperLines_ > limits_.paperLines && paper_.size() > 1) {
+        paperLines_ -= paper_.front().printout.lines();
+        paper_.pop_front();
+    }
     stream_.push_back({seq, "id: " + std::to_string(seq) + "\nevent: " + entry.event +
                                 "\ndata: " + entry.text + "\n\n"});
     keepLast(stream_, limits_.streamEvents);
@@ -161,29 +168,33 @@ void Journal::add(Entry entry) {
 }
 
 std::string Journal::paperText(const std::string& station) const {
-    const bool cheque = station == "cheque";
+    const auto wanted = station == "cheque" ? Paper::Station::cheque : Paper::Station::receipt;
     std::lock_guard<std::mutex> lock(mutex_);
     std::string text;
-    for (const PaperLine& l : paper_) {
-        if (l.cheque != cheque) continue;
-        text += l.text;
-        text += '\n';
-    }
+    for (const PaperBlock& b : paper_)
+        b.printout.forEachLine([&](Paper::Station s, std::string_view line) {
+            if (s != wanted) return;
+            text += line;
+            text += '\n';
+        });
     return text;
 }
 
 json Journal::paperJson(std::size_t last) const {
     std::lock_guard<std::mutex> lock(mutex_);
     json lines = json::array();
-    for (auto it = paper_.size() > last ? paper_.end() - static_cast<std::ptrdiff_t>(last)
-                                        : paper_.begin();
-         it != paper_.end(); ++it) {
-        const PaperLine& l = *it;
-        lines.push_back({{"seq", l.seq},
-                         {"station", l.cheque ? "cheque" : "receipt"},
-                         {"coo", l.coo},
-                         {"text", l.text}});
-    }
+    std::size_t skip = paperLines_ > last ? paperLines_ - last : 0;
+    for (const PaperBlock& b : paper_)
+        b.printout.forEachLine([&](Paper::Station s, std::string_view line) {
+            if (skip > 0) {
+                --skip;
+                return;
+            }
+            lines.push_back({{"seq", b.seq},
+                             {"station", s == Paper::Station::cheque ? "cheque" : "receipt"},
+                             {"coo", b.coo},
+                             {"text", line}});
+        });
     return {{"seq", seq_}, {"lines", std::move(lines)}};
 }
 

@@ -71,11 +71,11 @@ private:
         uint64_t seq;
         std::string text;  // "id: ...\nevent: ...\ndata: ...\n\n"
     };
-    struct PaperLine {
+    // What one exchange printed, as it lies on the roll.
+    struct PaperBlock {
         uint64_t seq;
-        bool cheque;
         uint32_t coo;
-        std::string text;
+        Printout printout;
     };
 
     // An exchange from the line, or a change noted from outside.
@@ -88,13 +88,14 @@ private:
         uint64_t seq;
         const char* event;
         std::string text;  // the JSON object, its seq included
-        std::vector<PaperLine> lines;
+        std::vector<PaperBlock> paper;
         uint64_t count = 0;  // exchanges it stands for, when they were not described
+        std::size_t lines = 0;
     };
 
     void work();
     Entry entryOf(Item& item, uint64_t seq) const;
-    static void moveLines(Exchange& e, uint64_t seq, std::vector<PaperLine>& to);
+    static void movePaper(Exchange& e, uint64_t seq, Entry& to);
     static Entry finishSkipped(Entry entry);
     void add(Entry entry);
 
@@ -113,7 +114,8 @@ private:
     std::condition_variable advanced_;
     uint64_t seq_ = 0;  // of the last event added; only the worker adds
     uint64_t droppedSeen_ = 0;  // exchanges the worker noted as dropped
-    std::deque<PaperLine> paper_;
+    std::deque<PaperBlock> paper_;
+    std::size_t paperLines_ = 0;
     std::deque<std::string> log_;
     std::deque<StreamEvent> stream_;
     bool closed_ = false;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ecfsim/frame.h"
@@ -45,12 +46,28 @@ std::optional<Fault> parseFault(const std::string& text);
 // "none" for no fault.
 std::string faultSpec(const Fault& fault);
 
+// What one command printed: its lines in UTF-8, each ended by a line feed,
+// one block (a 40-line reading is one allocation, not forty), and the
+// station of each line.
+struct Printout {
+    std::string text;
+    std::vector<Paper::Station> stations;
+
+    std::size_t lines() const { return stations.size(); }
+    // f(station, line) for each line, in order.
+    template <class F>
+    void forEachLine(F&& f) const {
+        std::size_t start = 0;
+        for (Paper::Station station : stations) {
+            const std::size_t end = text.find('\n', start);
+            f(station, std::string_view(text).substr(start, end - start));
+            start = end + 1;
+        }
+    }
+};
+
 // One exchange as the printer saw it, for whoever watches the line.
 struct Exchange {
-    struct Line {
-        Paper::Station station;
-        std::string text;  // UTF-8
-    };
     std::chrono::system_clock::time_point at;
     FrameEvent::Kind kind = FrameEvent::Kind::command;
     std::vector<uint8_t> record;  // lead byte onwards
@@ -59,7 +76,7 @@ struct Exchange {
     Fault fault;  // the fault shown on this answer (kind none: none)
     bool changedState = false;
     uint32_t coo = 0;  // the COO counter after the command
-    std::vector<Line> printed;
+    Printout printed;
 };
 
 struct SimulatorOptions {
@@ -161,7 +178,7 @@ private:
     int stopPipe_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
     std::shared_ptr<const ExchangeWatcher> watcher_;
-    std::vector<Exchange::Line> printing_;  // lines of the command being carried out
+    Printout printing_;                     // what the command being carried out prints
     std::vector<Exchange> unpublished_;     // serve() thread only
 };
 
