@@ -197,8 +197,9 @@ function flush() {
   const lines = [];
   const entries = [];
   for (const e of events) {
-    if (e.skipped !== undefined && e.printed) refetchPaper();
-    if (e.seq > paperSeq) {
+    if (e.skipped !== undefined) {
+      if (e.printed) refetchPaper();  // a count: the lines are on the server's roll
+    } else if (e.seq > paperSeq) {
       for (const l of e.printed || []) lines.push({ station: l.station, text: l.text, coo: e.coo });
       paperSeq = e.seq;
     }
