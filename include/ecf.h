@@ -75,12 +75,12 @@ ECF_EXPORT int32_t ECF_API ecfVendaItem3d(const char* item_code, const char* des
                                           const char* quantity_integer,
                                           const char* quantity_decimal, const char* unit_price,
                                           unsigned char rate_index, const char* unit,
-                                          const char* flag);
+                                          const char* rounding);
 
 /* ---- Fiscal receipt: corrections and subtotal adjustments -------------- */
 
 ECF_EXPORT int32_t ECF_API ecfCancItem(const char* item);
-ECF_EXPORT int32_t ECF_API ecfDescItem(int32_t code, const char* item, const char* discount);
+ECF_EXPORT int32_t ECF_API ecfDescItem(int32_t percent, const char* item, const char* discount);
 ECF_EXPORT int32_t ECF_API ecfCancItemDef(const char* item_number, const char* text);
 ECF_EXPORT int32_t ECF_API ecfCancAcresDescSubTotal(unsigned char kind, unsigned char operation,
                                                     const char* text, const char* value);
@@ -93,21 +93,21 @@ ECF_EXPORT int32_t ECF_API ecfFimTrans(const char* text);
 ECF_EXPORT int32_t ECF_API ecfCancDoc(const char* text);
 ECF_EXPORT int32_t ECF_API ecfCancVenda(const char* text);
 ECF_EXPORT int32_t ECF_API ecfPagamento(unsigned char payment_type, const char* text,
-                                        const char* amount, int32_t code);
+                                        const char* amount, int32_t instalments);
 ECF_EXPORT int32_t ECF_API ecfPagCancPag(unsigned char payment_type, const char* text,
                                          const char* amount, unsigned char operation,
-                                         unsigned char code);
+                                         unsigned char instalments);
 ECF_EXPORT int32_t ECF_API ecfPrazoCancPrazo(unsigned char payment_type, const char* text,
                                              const char* amount, unsigned char operation,
-                                             unsigned char code);
+                                             unsigned char instalments);
 
 /* ---- Non-fiscal documents and free lines -------------------------------- */
 
 ECF_EXPORT int32_t ECF_API ecfImpCab(unsigned char code);
 ECF_EXPORT int32_t ECF_API ecfInicCupomNFiscal(unsigned char document);
-ECF_EXPORT int32_t ECF_API ecfInicCNFVinculado(const char* receipt, const char* payment_type,
+ECF_EXPORT int32_t ECF_API ecfInicCNFVinculado(const char* coo, const char* payment_type,
                                                const char* value);
-ECF_EXPORT int32_t ECF_API ecfLineFeed(signed char lines, signed char count);
+ECF_EXPORT int32_t ECF_API ecfLineFeed(signed char station, signed char lines);
 ECF_EXPORT int32_t ECF_API ecfAutentica(const char* text);
 ECF_EXPORT int32_t ECF_API ecfImpLinha(const char* line);
 
@@ -134,9 +134,9 @@ ECF_EXPORT int32_t ECF_API ecfCargaAliqSelect(const char* index, const char* kin
                                               const char* rate);
 ECF_EXPORT int32_t ECF_API ecfPayPatterns(const char* index, const char* name);
 ECF_EXPORT int32_t ECF_API ecfProgNFComprov(const char* index, const char* name,
-                                            const char* flag1, const char* flag2,
-                                            const char* flag3, const char* flag4,
-                                            const char* flag5, const char* code);
+                                            const char* option1, const char* option2,
+                                            const char* option3, const char* option4,
+                                            const char* option5, const char* code);
 ECF_EXPORT int32_t ECF_API ecfCargaCodCripto(const char* code);
 ECF_EXPORT int32_t ECF_API ecfPrgCod(unsigned char code);
 ECF_EXPORT int16_t ECF_API ecfGrava(const char* text1, const char* text2, const char* text3);
@@ -144,33 +144,41 @@ ECF_EXPORT int16_t ECF_API ecfGrava(const char* text1, const char* text2, const 
 /* ---- Status queries: text forms and parameter forms --------------------- */
 
 ECF_EXPORT char* ECF_API ecfStatusCupom(int32_t unused);
-ECF_EXPORT int32_t ECF_API ecfParamStatusCup(char* a, char* b, char* c, char* e, char* d,
-                                             char* f, char* g);
+ECF_EXPORT int32_t ECF_API ecfParamStatusCup(char* coo, char* state, char* items, char* date,
+                                             char* ccf, char* total_due, char* total_paid);
 ECF_EXPORT char* ECF_API ecfStatusImp(void);
-ECF_EXPORT int32_t ECF_API ecfParamStatusImp(unsigned char* byte3, unsigned char* byte5,
-                                             unsigned char* byte6);
+ECF_EXPORT int32_t ECF_API ecfParamStatusImp(unsigned char* state, unsigned char* last_status,
+                                             unsigned char* flags);
 ECF_EXPORT char* ECF_API ecfStatusAliquotas(unsigned char index);
-ECF_EXPORT int32_t ECF_API ecfParamStatusAliquotas(unsigned char index, char* b, char* c,
-                                                   char* d, char* e);
+ECF_EXPORT int32_t ECF_API ecfParamStatusAliquotas(unsigned char index, char* programmed,
+                                                   char* rate, char* sold_today,
+                                                   char* tax_today);
 ECF_EXPORT char* ECF_API ecfStatusPayTypes(unsigned char index);
-ECF_EXPORT int32_t ECF_API ecfParamStatusPayTypes(unsigned char index, char* b, char* c,
-                                                  char* d, char* e);
+ECF_EXPORT int32_t ECF_API ecfParamStatusPayTypes(unsigned char index, char* gives_change,
+                                                  char* used, char* name,
+                                                  char* received_today);
 ECF_EXPORT char* ECF_API ecfStatusDocsNFs(unsigned char index);
-ECF_EXPORT int32_t ECF_API ecfParamStatusDocsNFs(unsigned char index, char* b, char* c, char* d,
-                                                 char* e, char* f, char* g, char* h, char* i,
-                                                 char* j, char* k);
+ECF_EXPORT int32_t ECF_API ecfParamStatusDocsNFs(unsigned char index, char* used_today,
+                                                 char* name, char* options, char* code,
+                                                 char* issued_today, char* cancelled_today,
+                                                 char* issued_shift, char* issued_total,
+                                                 char* last_coo, char* cancelled_total);
 ECF_EXPORT char* ECF_API ecfStatusEquipo(void);
-ECF_EXPORT int32_t ECF_API ecfParamStatusEquipo(char* a, char* b, char* c, char* d);
+ECF_EXPORT int32_t ECF_API ecfParamStatusEquipo(char* serial, char* model, char* firmware,
+                                                char* installed);
 ECF_EXPORT char* ECF_API ecfStatusUser(unsigned char index);
-ECF_EXPORT int32_t ECF_API ecfParamStatusUser(unsigned char index, char* a, char* b, char* c,
-                                              char* d, char* e, char* f, char* h, char* g,
-                                              char* i, char* j, char* k, char* l, char* m,
-                                              char* n);
+ECF_EXPORT int32_t ECF_API ecfParamStatusUser(unsigned char index, char* header1, char* header2,
+                                              char* header3, char* number1, char* number2,
+                                              char* cgc, char* extra, char* ie, char* start_date,
+                                              char* start_time, char* end_date, char* end_time,
+                                              char* owner, char* company);
 ECF_EXPORT char* ECF_API ecfStatusTroco(void);
-ECF_EXPORT int32_t ECF_API ecfParamStatusTroco(char* a, char* b);
+ECF_EXPORT int32_t ECF_API ecfParamStatusTroco(char* change, char* paid);
 ECF_EXPORT char* ECF_API ecfStatusVincs(unsigned char index);
-ECF_EXPORT int32_t ECF_API ecfParamStatusVincs(unsigned char index, char* a, char* b, char* c,
-                                               char* d, char* e, char* f, char* g);
+ECF_EXPORT int32_t ECF_API ecfParamStatusVincs(unsigned char index, char* can_open,
+                                               char* payment_type, char* name, char* paid,
+                                               char* coo, char* vouchers_today,
+                                               char* open_amount);
 
 /* ---- Fiscal data: fiscal memory, X reading over the line, CGC/IE -------- */
 
@@ -185,10 +193,10 @@ ECF_EXPORT int32_t ECF_API ecfDispMemFisc(char* owners, char* reductions, unsign
                                           const char* initial_date, const char* final_date,
                                           uint32_t initial_reduction, uint32_t final_reduction);
 ECF_EXPORT char* ECF_API ecfLeituraXSerial(void);
-ECF_EXPORT int32_t ECF_API ecfParamLXSerial(char* first_block, char* last_block, char* group1,
-                                            char* group2, char* group3, char* group4,
-                                            char* group5, char* group6, char* group7,
-                                            char* group8, char* group9, char* group10);
+ECF_EXPORT int32_t ECF_API ecfParamLXSerial(char* counters, char* totals, char* rate1,
+                                            char* rate2, char* rate3, char* rate4, char* rate5,
+                                            char* rate6, char* rate7, char* rate8, char* rate9,
+                                            char* rate10);
 /* The CGC and IE of the last owner. When the fiscal memory reports no owner
  * at all, the result is 67 ("Erro: 67"). */
 ECF_EXPORT char* ECF_API ecfCGC_IE(void);
