@@ -65,10 +65,9 @@
  * @par Parameter forms
  * A parameter form copies each field into a caller buffer of at least the
  * capacity that begins the output's description below (the field's width
- * and a NUL, in bytes): all its bytes as received,
- * NULs included, then a NUL. It returns the exchange's result; after a
- * failed exchange the buffers are left untouched unless the function says
- * otherwise. The outputs are named after what the printer reports in them;
+ * and a NUL, in bytes): all its bytes as received, NULs included, then a
+ * NUL. It returns the exchange's result; after a failed exchange the
+ * buffers are left untouched unless the function says otherwise. The outputs are named after what the printer reports in them;
  * the library itself reads no meaning into them.
  *
  * @par Timing and threads
@@ -85,8 +84,9 @@
  * later is not this call's: it is dropped when the next exchange clears the
  * input, or, arriving after that, read as the next command's answer. A reply
  * record that is cut short, or not sent at all, is still a reply received
- * (result 0): the bytes that did not come read as NUL (empty text fields,
- * NUL-filled buffers), and garbled bytes are handed on as they came. The
+ * (result 0): the bytes that did not come read as NUL (empty fields, or
+ * blanks where a query fills them), and garbled bytes are handed on as they
+ * came. The
  * fiscal memory read-out writes its report from such a reply too, in place
  * of the earlier report. A program that must know uses the exchange report
  * (ecf_last_exchange() in ecf_ext.h compares the bytes received with the
