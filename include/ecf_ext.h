@@ -85,6 +85,7 @@ ECF_EXPORT const char* ECF_API ecf_version(void);
  * Starts the wire trace into @p path (appending), or stops it (null or "").
  *
  * Replaces what `ECF_TRACE` chose when the library was loaded.
+ * @param path  the trace file, or null or "" to stop.
  * @return 0; a negative value when @p path cannot be opened for appending
  *         (the trace is then off). A trace that later cannot be written never
  *         changes or delays an exchange.
