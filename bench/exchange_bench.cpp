@@ -106,6 +106,7 @@ public:
     uint32_t number(std::size_t i, const ecf::calls::Parameter&) override { return i == 0 ? 4 : i == 3 ? 1 : 9999; }
     char* out(std::size_t, const ecf::calls::Parameter&) override { return nullptr; }
     unsigned char* outByte(std::size_t, const ecf::calls::Parameter&) override { return nullptr; }
+    ecf_exchange_info* info(std::size_t, const ecf::calls::Parameter&) override { return nullptr; }
 
 private:
     const char* report_;
