@@ -331,10 +331,26 @@ void NetPort::close() {
     if (socket_.isOpen()) {
         // The last commands (RTS and DTR raised) go if they can at once.
         if (telnet() && !ended_) sendAnswers();
+        if (!ended_) closeGracefully();
         socket_.close();
     }
     queued_.clear();
     session_.reset();
+}
+
+void NetPort::closeGracefully() {
+    socket_.shutdownSending();
+    const Clock::time_point until = Clock::now() + kCloseWait;
+    uint8_t chunk[1024];
+    for (;;) {
+        std::size_t got = 0;
+        bool end = false;
+        if (socket_.receiveSome(chunk, sizeof chunk, &got, &end) != 0 || end) return;
+        const int waitMs = millisecondsUntil(&until);
+        uint32_t error = 0;
+        if (waitMs == 0) return;
+        if (got == 0 && !socket_.wait(false, waitMs, &error) && error != 0) return;
+    }
 }
 
 void NetPort::pause(uint32_t milliseconds) {

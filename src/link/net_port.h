@@ -38,6 +38,10 @@ constexpr std::chrono::milliseconds kConnectLimit{3000};
 // How long a raw connection waits for a server that turns it away at once,
 // beyond twice the time the connection took.
 constexpr std::chrono::milliseconds kRefusalWait{10};
+// How long closing waits for the server to close its side too. Until it
+// has, a server such as ser2net still counts the port as taken, and the
+// next exchange, of this program or another, would find it in use.
+constexpr std::chrono::milliseconds kCloseWait{200};
 
 // Looks host up within the deadline. An address needs no lookup; a name is
 // looked up on a thread of its own, so that a name service that does not
@@ -83,6 +87,9 @@ private:
     // Sends the answers to the server's options and whatever else is queued,
     // as far as it goes without waiting.
     void sendAnswers();
+    // Half-closes the connection and waits (kCloseWait at most) for the
+    // server to close its side.
+    void closeGracefully();
     bool telnet() const { return url_.scheme == PortUrl::Scheme::rfc2217; }
 
     PortUrl url_;

@@ -64,6 +64,8 @@ public:
     // (-1: no limit). False on time-out, interruption or failure (*error set
     // then, else 0).
     bool wait(bool forWriting, int timeoutMs, uint32_t* error);
+    // Tells the server that nothing more will come (a half close).
+    void shutdownSending();
     bool isOpen() const { return handle_ != kNone; }
     void close();
 

@@ -120,6 +120,8 @@ bool Socket::wait(bool forWriting, int timeoutMs, uint32_t* error) {
     return false;
 }
 
+void Socket::shutdownSending() { (void)::shutdown(static_cast<int>(handle_), SHUT_WR); }
+
 void Socket::close() {
     if (handle_ == kNone) return;
     ::close(static_cast<int>(handle_));

@@ -28,6 +28,7 @@ struct Winsock {
     decltype(&::send) send = nullptr;
     decltype(&::recv) recv = nullptr;
     decltype(&::closesocket) closesocket = nullptr;
+    decltype(&::shutdown) shutdown = nullptr;
     decltype(&::ioctlsocket) ioctlsocket = nullptr;
     decltype(&::select) select = nullptr;
     decltype(&::setsockopt) setsockopt = nullptr;
@@ -49,7 +50,8 @@ Winsock load() {
     w.loaded = find(m, "WSAStartup", w.startup) && find(m, "WSACleanup", w.cleanup) &&
                find(m, "WSAGetLastError", w.lastError) && find(m, "socket", w.socket) &&
                find(m, "connect", w.connect) && find(m, "send", w.send) && find(m, "recv", w.recv) &&
-               find(m, "closesocket", w.closesocket) && find(m, "ioctlsocket", w.ioctlsocket) &&
+               find(m, "closesocket", w.closesocket) && find(m, "shutdown", w.shutdown) &&
+               find(m, "ioctlsocket", w.ioctlsocket) &&
                find(m, "select", w.select) && find(m, "setsockopt", w.setsockopt) &&
                find(m, "getsockopt", w.getsockopt) && find(m, "getaddrinfo", w.getaddrinfo) &&
                find(m, "freeaddrinfo", w.freeaddrinfo);
@@ -221,6 +223,8 @@ bool Socket::wait(bool forWriting, int timeoutMs, uint32_t* error) {
     if (r == SOCKET_ERROR) *error = lastError();
     return false;
 }
+
+void Socket::shutdownSending() { (void)winsock().shutdown(asSocket(handle_), SD_SEND); }
 
 void Socket::close() {
     if (handle_ == kNone) return;
