@@ -18,6 +18,18 @@ constexpr std::size_t kGreetingKept = 128;
 constexpr std::size_t kDrainLimit = 64 * 1024;
 
 constexpr std::string_view kDeviceMissing = "Device open failure";
+// What ser2net says before it hangs up on a client it does not serve.
+constexpr std::string_view kRefusals[] = {"Port already in use\r\n", "Port's device already in use\r\n",
+                                          kDeviceMissing};
+
+// Whether bytes from the server begin with a whole refusal line. A printer
+// never answers a command with one of these texts.
+bool beginsWithRefusal(const uint8_t* bytes, std::size_t length) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes), length);
+    for (std::string_view refusal : kRefusals)
+        if (text.compare(0, refusal.size(), refusal) == 0) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -297,10 +309,18 @@ uint32_t NetPort::read(uint8_t* data, uint32_t length, uint32_t* received) {
         const uint32_t want = length - *received;
         std::size_t got = 0;
         bool end = false;
-        // Never more than is wanted: the Telnet reader makes at most one
-        // byte of the line of every byte it reads.
-        if (const uint32_t e = socket_.receiveSome(chunk, std::min<std::size_t>(want, sizeof chunk), &got, &end);
-            e != 0) {
+        // Never more of the line than is wanted: raw, at most that many bytes;
+        // over Telnet, a look at what is there, then only the bytes the
+        // reader took.
+        // A raw server that turned us away later than awaitRefusal() waited:
+        // its text is no answer of the printer.
+        if (!telnet() && *received == 0 &&
+            (socket_.receiveSome(chunk, 64, &got, &end, true) != 0 || beginsWithRefusal(chunk, got))) {
+            ended_ = true;
+            return net::connectionLostError();
+        }
+        const std::size_t room = telnet() ? sizeof chunk : std::min<std::size_t>(want, sizeof chunk);
+        if (const uint32_t e = socket_.receiveSome(chunk, room, &got, &end, telnet()); e != 0) {
             ended_ = true;
             return e;
         }
@@ -309,13 +329,17 @@ uint32_t NetPort::read(uint8_t* data, uint32_t length, uint32_t* received) {
             return net::connectionLostError();
         }
         if (got > 0) {
-            std::size_t n = got;
+            const uint32_t before = *received;
+            std::size_t taken = got;
             if (telnet())
-                n = client_.read(chunk, got, data + *received);
+                taken = readTelnet(chunk, got, data, length, received);
             else
-                std::memcpy(data + *received, chunk, got);
-            *received += static_cast<uint32_t>(n);
-            if (n > 0) deadline.byteArrived();
+                std::memcpy(data + *received, chunk, got), *received += static_cast<uint32_t>(got);
+            if (telnet() && (socket_.receiveSome(chunk, taken, &got, &end) != 0 || got != taken)) {
+                ended_ = true;
+                return net::connectionLostError();
+            }
+            if (*received > before) deadline.byteArrived();
             continue;
         }
         if (deadline.immediate()) break;
@@ -325,6 +349,14 @@ uint32_t NetPort::read(uint8_t* data, uint32_t length, uint32_t* received) {
         if (!socket_.wait(false, waitMs, &error) && error != 0) return error;
     }
     return 0;
+}
+
+std::size_t NetPort::readTelnet(const uint8_t* in, std::size_t length, uint8_t* data, uint32_t wanted,
+                                uint32_t* received) {
+    std::size_t taken = 0;
+    while (taken < length && *received < wanted)
+        *received += static_cast<uint32_t>(client_.read(in + taken++, 1, data + *received));
+    return taken;
 }
 
 void NetPort::close() {

@@ -90,6 +90,10 @@ private:
     // Half-closes the connection and waits (kCloseWait at most) for the
     // server to close its side.
     void closeGracefully();
+    // Feeds the Telnet reader from `in` until `wanted` bytes of the line are
+    // in `data`; returns how many bytes of `in` it took.
+    std::size_t readTelnet(const uint8_t* in, std::size_t length, uint8_t* data, uint32_t wanted,
+                           uint32_t* received);
     bool telnet() const { return url_.scheme == PortUrl::Scheme::rfc2217; }
 
     PortUrl url_;

@@ -58,8 +58,10 @@ public:
     // Sends what the system takes now; *sent bytes went. Returns 0 or the error.
     uint32_t sendSome(const uint8_t* data, std::size_t length, std::size_t* sent);
     // Receives what is there now (*got may be 0); *ended once the server has
-    // closed its side. Returns 0 or the error.
-    uint32_t receiveSome(uint8_t* data, std::size_t room, std::size_t* got, bool* ended);
+    // closed its side. With peek the bytes stay to be received again.
+    // Returns 0 or the error.
+    uint32_t receiveSome(uint8_t* data, std::size_t room, std::size_t* got, bool* ended,
+                         bool peek = false);
     // Waits until the socket can be read (or written), at most timeoutMs
     // (-1: no limit). False on time-out, interruption or failure (*error set
     // then, else 0).

@@ -91,11 +91,12 @@ uint32_t Socket::sendSome(const uint8_t* data, std::size_t length, std::size_t* 
     return 0;
 }
 
-uint32_t Socket::receiveSome(uint8_t* data, std::size_t room, std::size_t* got, bool* ended) {
+uint32_t Socket::receiveSome(uint8_t* data, std::size_t room, std::size_t* got, bool* ended,
+                             bool peek) {
     *got = 0;
     *ended = false;
     for (;;) {
-        const ssize_t n = ::recv(static_cast<int>(handle_), data, room, 0);
+        const ssize_t n = ::recv(static_cast<int>(handle_), data, room, peek ? MSG_PEEK : 0);
         if (n > 0) {
             *got = static_cast<std::size_t>(n);
             return 0;
@@ -112,6 +113,16 @@ uint32_t Socket::receiveSome(uint8_t* data, std::size_t room, std::size_t* got, 
 
 bool Socket::wait(bool forWriting, int timeoutMs, uint32_t* error) {
     *error = 0;
+#ifdef TCP_QUICKACK
+    // Acknowledge what comes at once: a server that answered commands (RFC
+    // 2217) holds its next small segment, the printer's reply, until its
+    // last one is acknowledged (Nagle), and a delayed acknowledgement costs
+    // 40 ms. The system clears the flag by itself, so it is set at each wait.
+    if (!forWriting) {
+        const int on = 1;
+        (void)::setsockopt(static_cast<int>(handle_), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+#endif
     pollfd p{static_cast<int>(handle_), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
     const int r = ::poll(&p, 1, timeoutMs);
     if (r > 0) return true;  // ready, or failed: the next call tells which

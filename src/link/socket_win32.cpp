@@ -191,11 +191,12 @@ uint32_t Socket::sendSome(const uint8_t* data, std::size_t length, std::size_t* 
     return 0;
 }
 
-uint32_t Socket::receiveSome(uint8_t* data, std::size_t room, std::size_t* got, bool* ended) {
+uint32_t Socket::receiveSome(uint8_t* data, std::size_t room, std::size_t* got, bool* ended,
+                             bool peek) {
     *got = 0;
     *ended = false;
     const int want = room < 0x10000 ? static_cast<int>(room) : 0x10000;
-    const int n = winsock().recv(asSocket(handle_), reinterpret_cast<char*>(data), want, 0);
+    const int n = winsock().recv(asSocket(handle_), reinterpret_cast<char*>(data), want, peek ? MSG_PEEK : 0);
     if (n > 0) {
         *got = static_cast<std::size_t>(n);
         return 0;

@@ -128,7 +128,12 @@ TEST_P(ThroughSer2net, TheFiscalMemoryReportIsTheSameBytes) {
 
 // ser2net takes a second client's connection, says "Port already in use"
 // and closes it: the port is busy, 1010, and nothing reaches the printer.
+// A raw connection has no sign of being served and waits a few milliseconds
+// for the refusal; a ser2net slower than that (a loaded machine) is seen at
+// the read instead, as a lost connection.
 TEST_P(ThroughSer2net, ASecondClientFindsThePortInUse) {
+    const bool raw = !GetParam();
+    const std::string lost = std::to_string(8000 + ECONNRESET);
     const uint32_t coo = sim_.model().counters.coo;
     {
         const int holder = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -138,8 +143,10 @@ TEST_P(ThroughSer2net, ASecondClientFindsThePortInUse) {
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ASSERT_EQ(::connect(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // ser2net takes it
-        EXPECT_EQ(overTheNetwork([] { return ecfLeituraX(""); }), 1010);
-        EXPECT_EQ(overTheNetwork([] { return std::string(ecfStatusImp()); }), "Erro: 1010");
+        const std::string status = std::to_string(overTheNetwork([] { return ecfLeituraX(""); }));
+        const std::string text = overTheNetwork([] { return std::string(ecfStatusImp()); });
+        EXPECT_TRUE(status == "1010" || (raw && status == lost)) << status;
+        EXPECT_TRUE(text == "Erro: 1010" || (raw && text == "Erro: 1")) << text;
         ::close(holder);
     }
     EXPECT_EQ(sim_.model().counters.coo, coo);
