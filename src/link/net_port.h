@@ -70,6 +70,9 @@ public:
     void close() override;
     void pause(uint32_t milliseconds) override;
 
+    // The modem state an RFC 2217 server last reported, if any.
+    std::optional<uint8_t> reportedModemState() const { return client_.modemState(); }
+
 private:
     OpenError failOpen(OpenError error, uint32_t systemError);
     // Looks the host up and connects; *took: how long the connection took.

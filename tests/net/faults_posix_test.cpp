@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ecf.h"
+#include "link/net_check.h"
 #include "ser2net.h"
 #include "support/scoped_env.h"
 
@@ -120,6 +121,32 @@ TEST(NetworkFaults, ASilentServerIsASilentPrinter) {
     EXPECT_EQ(t.result, 0);
     EXPECT_GE(t.seconds, 25.0);
     EXPECT_LE(t.seconds, 26.5);
+}
+
+// The steps a diagnosis shows, each where it stops.
+TEST(NetworkFaults, TheChecksOfAPortStopAtTheFailingStep) {
+    using ecf::link::OpenError;
+    Listener listener(8);
+    const std::string refused = "127.0.0.1:" + std::to_string(ecf::test::freePort());
+    const struct {
+        std::string url;
+        bool wellFormed, lookedUp;
+        OpenError opened;
+        uint32_t openError;
+    } cases[] = {
+        {"tcp://printer", false, false, OpenError::other, 0},
+        {"tcp://no-such-printer.invalid:4001", true, false, OpenError::other, 0},
+        {"tcp://" + refused, true, true, OpenError::other, ECONNREFUSED},
+        {"tcp://" + listener.at(), true, true, OpenError::none, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        const ecf::link::NetworkCheck check = ecf::link::checkNetworkPort(c.url);
+        EXPECT_EQ(check.wellFormed, c.wellFormed);
+        EXPECT_EQ(check.wellFormed && check.lookupError == 0, c.lookedUp);
+        EXPECT_EQ(check.opened, c.opened);
+        EXPECT_EQ(check.openError, c.openError);
+    }
 }
 
 }  // namespace
