@@ -278,6 +278,7 @@ uint32_t NetPort::transmitPriority(uint8_t byte) {
 uint32_t NetPort::write(const uint8_t* data, uint32_t length, uint32_t* written) {
     *written = 0;
     if (ended_) return net::connectionLostError();
+    if (telnet()) client_.takeAnswers(queued_);  // the server's options answered first
     const std::size_t ahead = queued_.size();
     if (telnet())
         client_.data(data, length, queued_);
