@@ -6,6 +6,7 @@ program); the build's test runner sets them.
 
 import json
 import os
+import socket
 import subprocess
 import sys
 import tempfile
@@ -173,6 +174,14 @@ class NetworkPortTest(unittest.TestCase):
                 os.environ.pop("ECF_COM1", None)
             else:
                 os.environ["ECF_COM1"] = previous
+
+    def test_a_second_client_finds_the_port_in_use(self):
+        host, port = self.printers["rfc2217"].split("//")[1].rsplit(":", 1)
+        with socket.create_connection((host, int(port))):
+            time.sleep(0.1)  # the printer takes the first client
+            done = subprocess.run([os.environ["ECF_TOOL"], "--device", self.printers["rfc2217"], "SubTotal"],
+                                  capture_output=True, text=True, timeout=60)
+        self.assertIn("1010", done.stdout)
 
 
 if __name__ == "__main__":
