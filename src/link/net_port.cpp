@@ -67,6 +67,7 @@ uint32_t lookUpWithin(const std::string& host, uint16_t port, Clock::time_point 
 
 OpenError NetPort::failOpen(OpenError error, uint32_t systemError) {
     details_.systemError = systemError;
+    ended_ = true;  // a connection that failed to open is dropped, not closed politely
     close();
     return error;
 }
