@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -122,8 +123,10 @@ private:
     }
     bool holdsALine() const {
         if (pid_ <= 0) return false;
+        // The process may be gone meanwhile (killed by a test): then it holds nothing.
         const std::string fds = "/proc/" + std::to_string(pid_) + "/fd";
-        for (const auto& entry : std::filesystem::directory_iterator(fds)) {
+        std::error_code gone;
+        for (const auto& entry : std::filesystem::directory_iterator(fds, gone)) {
             std::error_code error;
             const auto target = std::filesystem::read_symlink(entry.path(), error);
             for (const Line& line : lines_)
@@ -132,17 +135,17 @@ private:
         return false;
     }
     void stop(int signal) {
-        if (pid_ <= 0) return;
-        ::kill(pid_, signal);
+        const pid_t pid = pid_.exchange(-1);
+        if (pid <= 0) return;
+        ::kill(pid, signal);
         int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
+        ::waitpid(pid, &status, 0);
     }
 
     std::vector<Line> lines_;
     std::vector<uint16_t> ports_;
     std::string dir_;
-    pid_t pid_ = -1;
+    std::atomic<pid_t> pid_{-1};
 };
 
 }  // namespace ecf::test
