@@ -13,6 +13,30 @@
 
 namespace ecfsim {
 
+namespace {
+
+// The lines a command prints wait until it is kept; a command refused after
+// all (or one that threw) takes them back.
+class HeldPaper {
+public:
+    explicit HeldPaper(Paper& paper) : paper_(paper) { paper_.hold(); }
+    ~HeldPaper() {
+        if (!released_) paper_.drop();
+    }
+    HeldPaper(const HeldPaper&) = delete;
+    HeldPaper& operator=(const HeldPaper&) = delete;
+    void release() {
+        paper_.release();
+        released_ = true;
+    }
+
+private:
+    Paper& paper_;
+    bool released_ = false;
+};
+
+}  // namespace
+
 std::optional<Fault> parseFault(const std::string& text) {
     std::string spec = text;
     Fault f;
@@ -118,13 +142,33 @@ bool Simulator::saveLocked() {
     if (options_.statePath.empty()) return true;
     try {
         saveState(options_.statePath, printer_.model());
+        if (saveErrorReported_) std::fprintf(stderr, "ecf-sim: the state is saved again\n");
+        saveErrorReported_ = false;
         return true;
     } catch (const std::exception& e) {
         ++stats_.saveErrors;
-        if (!saveErrorReported_) std::fprintf(stderr, "ecf-sim: %s\n", e.what());
+        if (!saveErrorReported_)
+            std::fprintf(stderr, "ecf-sim: %s; commands that change the printer are refused (%d)\n",
+                         e.what(), byteOf(Status::memoryNotWritten));
         saveErrorReported_ = true;
         return false;
     }
+}
+
+Answer Simulator::answerAndKeep(const FrameEvent& event) {
+    // What the state file cannot keep is not done: the model and the paper
+    // go back to how they were, and the command is refused.
+    std::optional<Model> before;
+    if (!options_.statePath.empty()) before = printer_.model();
+    HeldPaper paper(printer_.paper());
+    Answer a = printer_.answer(event);
+    if (a.changedState && !saveLocked()) {
+        printer_.model() = std::move(*before);
+        printer_.model().lastStatus = byteOf(Status::memoryNotWritten);
+        return Answer{{byteOf(Status::memoryNotWritten)}, false};
+    }
+    paper.release();
+    return a;
 }
 
 Fault Simulator::takeFault() {
@@ -167,12 +211,11 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
         } else {
             Answer a;
             try {
-                a = printer_.answer(event);
+                a = answerAndKeep(event);
             } catch (const std::exception& e) {  // e.g. no memory: refuse, keep serving
                 std::fprintf(stderr, "ecf-sim: command failed: %s\n", e.what());
                 a.bytes = {byteOf(Status::badField)};
             }
-            if (a.changedState) saveLocked();
             bytes = std::move(a.bytes);
             applyFault(fault, bytes, readyAt);
         }

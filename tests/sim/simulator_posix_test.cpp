@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "ecfsim/state_file.h"
 #include "records.h"
@@ -163,6 +165,49 @@ TEST(SimulatorLine, ARestartWithTheSameStateFileKeepsTheFiscalMemory) {
     EXPECT_EQ(again.model().grandTotal, 1000);
     EXPECT_EQ(line.exchange(r::reading(0x13), 1), statusOf(Status::dayClosed)) << "still reduced today";
     (void)!std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+}
+
+// A state file on a file system with no room left: the printer refuses what
+// it could not keep, changes nothing, leaves no partial file, and takes
+// commands again once there is room. (A small tmpfs: root only.)
+TEST(SimulatorState, AFullDiskRefusesWhatItCannotKeep) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a small file system to fill needs root";
+    char dir[] = "/tmp/ecfsim-full-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string root = dir;
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + root).c_str()) != 0) {
+        ::rmdir(dir);
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { (void)!std::system(("umount " + dir + " && rmdir " + dir).c_str()); }
+    } unmount{root};
+    SimFixture::Options o;
+    o.statePath = root + "/printer.json";
+    SimFixture sim(o);
+    RawLine line(sim.path());
+    ASSERT_EQ(line.exchange(r::sellItem("ARROZ", "1000", 1), 1), statusOf(Status::accepted));
+    const std::string kept = ecfsim::modelToJson(ecfsim::loadState(o.statePath));
+    const std::string paper = sim.paper();
+
+    const std::string filler = root + "/filler";
+    {
+        std::ofstream fill(filler, std::ios::binary);
+        const std::string block(4096, '\0');
+        while (fill.write(block.data(), block.size())) {
+        }
+    }
+    for (const Bytes& refused : {r::sellItem("FEIJAO", "800", 2), r::subtotal()})
+        EXPECT_EQ(line.exchange(refused, 1), statusOf(Status::memoryNotWritten));
+    EXPECT_EQ(ecfsim::modelToJson(ecfsim::loadState(o.statePath)), kept);
+    EXPECT_EQ(sim.model().receipt.items.size(), 1u) << "nothing done";
+    EXPECT_EQ(sim.paper(), paper) << "nothing printed";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root), {}), 2) << "no partial file";
+
+    std::filesystem::remove(filler);
+    EXPECT_EQ(line.exchange(r::sellItem("FEIJAO", "800", 2), 1), statusOf(Status::accepted));
+    EXPECT_EQ(ecfsim::loadState(o.statePath).receipt.items.size(), 2u);
 }
 
 }  // namespace

@@ -42,7 +42,9 @@ std::optional<Fault> parseFault(const std::string& text);
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
     FrameTiming timing;
-    std::string statePath;  // saved after every command that changes the state; empty: none
+    // Saved after every command that changes the state, before its answer
+    // leaves; a command whose state cannot be saved is refused. Empty: none.
+    std::string statePath;
 };
 
 struct SimulatorStats {
@@ -102,6 +104,7 @@ private:
     void schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt);
     bool flushDue(int fd, TimePoint now);
     bool saveLocked();
+    Answer answerAndKeep(const FrameEvent& event);
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;  // the printer, its paper, the fault and the stats
