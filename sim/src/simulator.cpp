@@ -74,7 +74,7 @@ std::optional<Fault> parseFault(const std::string& text) {
 Simulator::Simulator(Model model, SimulatorOptions options, Printer::HostClock clock)
     : options_(std::move(options)),
       printer_(std::move(model), std::move(clock)),
-      reader_(options_.timing) {
+      reader_(options_.timing.value_or(options_.realtime ? kPacedTiming : kUnpacedTiming)) {
     if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe2 failed");
 }
 
@@ -259,7 +259,10 @@ bool Simulator::serve(int fd) {
     int idleErrors = 0;
     while (!stopping_.load()) {
         TimePoint now = SteadyClock::now();
-        if (auto event = reader_.tick(now)) handle(*event, now);
+        // On a paced line a wait that ran out ends when the line says, not
+        // when this loop woke up.
+        const std::optional<TimePoint> due = reader_.deadline();
+        if (auto event = reader_.tick(now)) handle(*event, options_.realtime && due ? *due : now);
         if (!flushDue(fd, now)) return false;
 
         std::optional<TimePoint> wake = reader_.deadline();
@@ -270,14 +273,16 @@ bool Simulator::serve(int fd) {
             else if (!wake || outgoing_.front().due < *wake)
                 wake = outgoing_.front().due;
         }
-        int timeout = -1;
+        // Waits of a byte time or two: to the nanosecond, not the millisecond.
+        timespec timeout{};
         if (wake) {
-            const auto left = std::chrono::duration_cast<Milliseconds>(*wake - now).count() + 1;
-            timeout = left < 0 ? 0 : static_cast<int>(std::min<int64_t>(left, 60000));
+            const auto left = std::clamp<SteadyClock::duration>(*wake - now, {}, std::chrono::seconds(60));
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         }
         pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
                          {stopPipe_[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, timeout);
+        const int ready = ::ppoll(fds, 2, wake ? &timeout : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) continue;
             return false;

@@ -1,13 +1,17 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "ecf.h"
 #include "ecfsim/state_file.h"
 #include "records.h"
 #include "support/sim_fixture.h"
@@ -129,6 +133,33 @@ TEST(SimulatorLine, InjectedFaults) {
     for (const uint8_t expected : {11, 99, 11, 99}) EXPECT_EQ(line.exchange(r::subtotal(), 1), Bytes{expected});
     sim.clearFaults();
     EXPECT_EQ(line.exchange(r::subtotal(), 1), statusOf(Status::noDocument));
+}
+
+// A program that dies in the middle of a frame leaves half of it on the line.
+// Once the line has been silent longer than a frame may pause, the next
+// call is read on its own and gets its own answer.
+TEST(SimulatorLine, AWriterKilledMidFrameDoesNotDisturbTheNextCall) {
+    SimFixture sim;
+    const Bytes sale = frame(r::sellItem("ARROZ", "1000", 1));
+    const std::string path = sim.path();
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        (void)!::write(fd, sale.data(), sale.size() / 2);
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(writer, 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (sim.simulator().stats().bytesIn < sale.size() / 2 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    std::this_thread::sleep_for(ecfsim::kUnpacedTiming.frameGap + std::chrono::milliseconds(10));
+
+    EXPECT_EQ(ecfLeituraX(""), 0);
+    EXPECT_EQ(sim.model().counters.gnf, 1u);
+    EXPECT_TRUE(sim.model().receipt.items.empty());
 }
 
 TEST(SimulatorLine, RealtimePacesTheAnswer) {

@@ -41,7 +41,9 @@ std::optional<Fault> parseFault(const std::string& text);
 
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
-    FrameTiming timing;
+    // How long the line may be silent inside a frame; by default the paced
+    // or the unpaced timing, as the line is.
+    std::optional<FrameTiming> timing;
     // Saved after every command that changes the state, before its answer
     // leaves; a command whose state cannot be saved is refused. Empty: none.
     std::string statePath;
@@ -122,7 +124,5 @@ private:
     std::atomic<bool> stopping_{false};
 };
 
-// 11 bits a byte at 9600 baud.
-constexpr std::chrono::nanoseconds kByteTime{11 * 1000000000LL / 9600};
 
 }  // namespace ecfsim
