@@ -119,6 +119,13 @@ bool writeInPlace(const std::string& path, const std::string& content) {
     return closeFile(fd) && written;
 }
 
+bool rewriteInPlace(const std::string& path, const std::string& content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, content) && syncFile(fd);
+    return closeFile(fd) && written;
+}
+
 std::string directoryOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";

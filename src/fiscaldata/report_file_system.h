@@ -27,6 +27,10 @@ bool mayWrite(const std::string& path);
 // blocking writes until all of it is taken.
 bool writeInPlace(const std::string& path, const std::string& content);
 
+// A regular file truncated and written where it is, then flushed to disk:
+// for a directory that may not be written (no file can be created beside).
+bool rewriteInPlace(const std::string& path, const std::string& content);
+
 std::string directoryOf(const std::string& path);
 std::string fileNameOf(const std::string& path);
 

@@ -49,6 +49,13 @@ bool writeInPlace(const std::string& path, const std::string& content) {
     return closeFile(fd) && written;
 }
 
+bool rewriteInPlace(const std::string& path, const std::string& content) {
+    const int fd = ::_open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, content) && syncFile(fd);
+    return closeFile(fd) && written;
+}
+
 std::string directoryOf(const std::string& path) {
     const std::size_t at = lastSeparator(path);
     if (at == std::string::npos) return ".";

@@ -91,6 +91,26 @@ TEST(ReportFile, LinksLongNamesAndLeftovers) {
     EXPECT_EQ(contentsOf(kept), report + report);
 }
 
+// A file that may be written where no file may be added: written in place,
+// as opening it allows; a new one there cannot be made.
+TEST(ReportFile, AWritableFileInAClosedDirectoryIsRewritten) {
+    Scratch s;
+    const fs::path kept = s.dir / "mf.txt";
+    write(kept, "an earlier report");
+    const bool root = ::geteuid() == 0;  // root adds files anywhere but to an immutable directory
+    const std::string closeIt = root ? "chattr +i " : "chmod 0555 ";
+    const std::string openIt = root ? "chattr -i " : "chmod 0755 ";
+    if (std::system((closeIt + s.dir.string() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot close a directory here";
+    const bool rewritten = replaceFileWith(kept.c_str(), "the new report");
+    const bool created = replaceFileWith((s.dir / "new.txt").c_str(), "a new report");
+    (void)!std::system((openIt + s.dir.string()).c_str());
+    EXPECT_TRUE(rewritten);
+    EXPECT_EQ(contentsOf(kept), "the new report");
+    EXPECT_FALSE(created);
+    EXPECT_EQ(s.entries(), 1u);
+}
+
 TEST(ReportFile, APipeWithASlowReaderGetsEverything) {
     Scratch s;
     const fs::path fifo = s.dir / "fifo";
