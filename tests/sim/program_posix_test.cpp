@@ -1,60 +1,41 @@
 // The ecf-sim program as its users run it: what it refuses to start on, and
 // that what it acknowledged survives it being killed at any moment.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <thread>
 
 #include "ecfsim/state_file.h"
+#include "raw_line.h"
 #include "records.h"
+#include "support/scratch.h"
 #include "support/sim_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ecf::test::SimProcess;
+using ecf::test::contentsOf;
+using ecf::test::writeFile;
 using simtest::Bytes;
 
 const std::string kProgram = ECF_SIM_PROGRAM;
 
 // A scratch directory, on a memory file system where there is one: the
 // simulator flushes every save to disk.
-struct Scratch {
-    fs::path dir;
-    Scratch() {
-        std::string pattern =
-            (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/ecfsim-XXXXXX");
-        dir = ::mkdtemp(pattern.data());
-    }
-    ~Scratch() { fs::remove_all(dir); }
-    std::string operator/(const std::string& name) const { return (dir / name).string(); }
-    std::size_t entries() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
-    }
+struct Scratch : ecf::test::ScratchDir {
+    Scratch() : ScratchDir(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") {}
 };
-
-std::string contentsOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // What is at a path: a link's target, a directory, or a file's bytes.
 std::string whatIsAt(const fs::path& path) {
     if (fs::is_symlink(path)) return "-> " + fs::read_symlink(path).string();
     if (fs::is_directory(path)) return "a directory";
-    return contentsOf(path.string());
+    return contentsOf(path);
 }
 
 std::string aState() {
@@ -68,18 +49,18 @@ TEST(Program, RefusesToStartRatherThanLoseOrDestroyAFile) {
         std::vector<std::string> arguments;  // names in the scratch directory start with '@'
         const char* reason;
     } cases[] = {
-        {"--link onto a file", [](const Scratch& s) { write(s / "com1", "a file of the user's"); },
+        {"--link onto a file", [](const Scratch& s) { writeFile(s / "com1", "a file of the user's"); },
          {"--link", "@com1"}, "com1: a file is there"},
         {"--link onto a directory", [](const Scratch& s) { fs::create_directory(s / "com1"); },
          {"--link", "@com1"}, "com1: a directory is there"},
-        {"--link onto the state file", [](const Scratch& s) { write(s / "state.json", aState()); },
+        {"--link onto the state file", [](const Scratch& s) { writeFile(s / "state.json", aState()); },
          {"--link", "@state.json", "--state", "@state.json"}, "state.json is the state file"},
-        {"--paper into the state file", [](const Scratch& s) { write(s / "state.json", aState()); },
+        {"--paper into the state file", [](const Scratch& s) { writeFile(s / "state.json", aState()); },
          {"--paper", "@state.json", "--state", "@state.json"}, "state.json is the state file"},
         {"a state without its reductions", [](const Scratch& s) {
              std::string state = aState();
              state.replace(state.find("\"reductions\""), 12, "\"reductionz\"");
-             write(s / "state.json", state);
+             writeFile(s / "state.json", state);
          }, {"--state", "@state.json"}, "lacks /reductions"},
         {"a state file that is a link to nothing",
          [](const Scratch& s) { fs::create_symlink("unmounted/state.json", s / "state.json"); },
@@ -93,7 +74,7 @@ TEST(Program, RefusesToStartRatherThanLoseOrDestroyAFile) {
         std::vector<std::string> arguments;
         for (const std::string& a : c.arguments) arguments.push_back(a[0] == '@' ? s / a.substr(1) : a);
         std::vector<std::pair<fs::path, std::string>> before;
-        for (const auto& e : fs::directory_iterator(s.dir)) before.emplace_back(e.path(), whatIsAt(e.path()));
+        for (const auto& e : fs::directory_iterator(s.path())) before.emplace_back(e.path(), whatIsAt(e.path()));
         SimProcess sim(kProgram, arguments);
         EXPECT_EQ(sim.wait(), 2) << c.name;
         const std::string errors = sim.errors();
@@ -125,29 +106,6 @@ TEST(Program, OneSimulatorPerStateFileAndLinksItOwns) {
     EXPECT_EQ(s.entries(), 2u) << "the state and the link; no lock file";
 }
 
-// The computer's end of the line: frames out, one status byte back.
-class Line {
-public:
-    explicit Line(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
-    ~Line() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Line(const Line&) = delete;
-    Line& operator=(const Line&) = delete;
-    // The status byte, or -1 when the printer went away.
-    int command(const Bytes& record) {
-        const Bytes f = simtest::frame(record);
-        if (::write(fd_, f.data(), f.size()) != static_cast<ssize_t>(f.size())) return -1;
-        pollfd p{fd_, POLLIN, 0};
-        uint8_t status = 0;
-        if (::poll(&p, 1, 5000) != 1 || ::read(fd_, &status, 1) != 1) return -1;
-        return status;
-    }
-
-private:
-    int fd_;
-};
-
 // X readings stream in, each counted by the printer (GNF) and saved before
 // it is acknowledged; the printer is killed at a random moment, started
 // again on its state file, and must hold every reading it acknowledged.
@@ -171,8 +129,8 @@ TEST(Program, EveryAcknowledgedCommandSurvivesKill9) {
             std::this_thread::sleep_for(killAfter);
             sim.signal(SIGKILL);
         });
-        Line line(sim.path());
-        while (line.command(simtest::reading(0x14)) == 0) ++acknowledged;
+        simtest::RawLine line(sim.path());
+        while (line.exchange(simtest::reading(0x14), 1) == Bytes{0}) ++acknowledged;
         killer.join();
         EXPECT_EQ(sim.wait(), 128 + SIGKILL);
     }

@@ -13,7 +13,9 @@
 
 #include "ecf.h"
 #include "ecfsim/state_file.h"
+#include "raw_line.h"
 #include "records.h"
+#include "support/scratch.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -23,40 +25,10 @@ using ecfsim::Fault;
 using ecfsim::Status;
 using simtest::Bytes;
 using simtest::frame;
+using simtest::RawLine;
 using simtest::Rec;
 namespace r = simtest;
 using Clock = std::chrono::steady_clock;
-
-// The computer's end of the line, written and read byte by byte.
-class RawLine {
-public:
-    explicit RawLine(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
-    ~RawLine() { ::close(fd_); }
-    RawLine(const RawLine&) = delete;
-    RawLine& operator=(const RawLine&) = delete;
-
-    void send(const Bytes& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
-    // Up to `max` bytes, until the line is quiet for `quietMs`.
-    Bytes receive(std::size_t max, int quietMs = 300) {
-        Bytes out;
-        while (out.size() < max) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, quietMs) <= 0) break;
-            uint8_t buf[1024];
-            const ssize_t n = ::read(fd_, buf, std::min(sizeof buf, max - out.size()));
-            if (n <= 0) break;
-            out.insert(out.end(), buf, buf + n);
-        }
-        return out;
-    }
-    Bytes exchange(const Bytes& record, std::size_t answer) {
-        send(frame(record));
-        return receive(answer);
-    }
-
-private:
-    int fd_;
-};
 
 Bytes statusOf(Status s) { return {static_cast<uint8_t>(s)}; }
 
@@ -84,7 +56,7 @@ TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
         {"a free line with nothing open", frame(r::freeLine("X")), statusOf(Status::noDocument)},
     };
     for (const auto& c : cases) {
-        line.send(c.bytes);
+        ASSERT_TRUE(line.send(c.bytes)) << c.name;
         EXPECT_EQ(line.receive(1, 1000), c.answer) << c.name;
         EXPECT_TRUE(line.receive(1, 20).empty()) << c.name << ": one answer only";
     }
@@ -175,10 +147,9 @@ TEST(SimulatorLine, RealtimePacesTheAnswer) {
 }
 
 TEST(SimulatorLine, ARestartWithTheSameStateFileKeepsTheFiscalMemory) {
-    char dir[] = "/tmp/ecfsim-state-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
+    ecf::test::ScratchDir dir;
     SimFixture::Options o;
-    o.statePath = std::string(dir) + "/printer.json";
+    o.statePath = dir / "printer.json";
     {
         SimFixture sim(o);
         RawLine line(sim.path());
@@ -195,7 +166,6 @@ TEST(SimulatorLine, ARestartWithTheSameStateFileKeepsTheFiscalMemory) {
     EXPECT_EQ(std::string(readOut.begin() + 90, readOut.begin() + 110), std::string(16, '0') + "1000");
     EXPECT_EQ(again.model().grandTotal, 1000);
     EXPECT_EQ(line.exchange(r::reading(0x13), 1), statusOf(Status::dayClosed)) << "still reduced today";
-    (void)!std::system(("rm -rf '" + std::string(dir) + "'").c_str());
 }
 
 // A state file on a file system with no room left: the printer refuses what
@@ -203,26 +173,23 @@ TEST(SimulatorLine, ARestartWithTheSameStateFileKeepsTheFiscalMemory) {
 // commands again once there is room. (A small tmpfs: root only.)
 TEST(SimulatorState, AFullDiskRefusesWhatItCannotKeep) {
     if (::geteuid() != 0) GTEST_SKIP() << "a small file system to fill needs root";
-    char dir[] = "/tmp/ecfsim-full-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string root = dir;
-    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + root).c_str()) != 0) {
-        ::rmdir(dir);
+    ecf::test::ScratchDir disk;
+    const std::string mountPoint = disk.path().string();
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + mountPoint).c_str()) != 0)
         GTEST_SKIP() << "cannot mount a tmpfs here";
-    }
     struct Unmount {
         std::string dir;
-        ~Unmount() { (void)!std::system(("umount " + dir + " && rmdir " + dir).c_str()); }
-    } unmount{root};
+        ~Unmount() { (void)!std::system(("umount " + dir).c_str()); }
+    } unmount{mountPoint};
     SimFixture::Options o;
-    o.statePath = root + "/printer.json";
+    o.statePath = disk / "printer.json";
     SimFixture sim(o);
     RawLine line(sim.path());
     ASSERT_EQ(line.exchange(r::sellItem("ARROZ", "1000", 1), 1), statusOf(Status::accepted));
     const std::string kept = ecfsim::modelToJson(ecfsim::loadState(o.statePath));
     const std::string paper = sim.paper();
 
-    const std::string filler = root + "/filler";
+    const std::string filler = disk / "filler";
     {
         std::ofstream fill(filler, std::ios::binary);
         const std::string block(4096, '\0');
@@ -234,7 +201,7 @@ TEST(SimulatorState, AFullDiskRefusesWhatItCannotKeep) {
     EXPECT_EQ(ecfsim::modelToJson(ecfsim::loadState(o.statePath)), kept);
     EXPECT_EQ(sim.model().receipt.items.size(), 1u) << "nothing done";
     EXPECT_EQ(sim.paper(), paper) << "nothing printed";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root), {}), 2) << "no partial file";
+    EXPECT_EQ(disk.entries(), 2u) << "no partial file";
 
     std::filesystem::remove(filler);
     EXPECT_EQ(line.exchange(r::sellItem("FEIJAO", "800", 2), 1), statusOf(Status::accepted));

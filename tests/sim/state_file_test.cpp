@@ -10,26 +10,15 @@
 #include "ecfsim/printer.h"
 #include "ecfsim/state_file.h"
 #include "records.h"
+#include "support/scratch.h"
 
 namespace {
 
 using ecfsim::Model;
 using ecfsim::StateFileError;
+using ecf::test::ScratchDir;
+using ecf::test::writeFile;
 namespace r = simtest;
-
-// A scratch directory removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/ecfsim-test-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() { (void)!std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 Model modelWithHistory() {
     int64_t now = ecfsim::secondsOf({{2024, 3, 15}, 10, 0, 0});
@@ -40,10 +29,6 @@ Model modelWithHistory() {
     now += 24 * 3600;
     p.execute(r::sellItem("FEIJAO", "800", 2));  // a receipt left open
     return p.model();
-}
-
-void write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 TEST(StateFile, KeepsTheWholeModel) {
@@ -117,15 +102,15 @@ TEST(StateFile, RefusesWhatIsNotAStateAndSaysWhy) {
 }
 
 TEST(StateFile, SavesAtomicallyAndLoadsBack) {
-    TempDir dir;
-    const std::string path = dir.file("printer.json");
+    ScratchDir dir;
+    const std::string path = dir / "printer.json";
     EXPECT_FALSE(ecfsim::loadStateIfAny(path));
     const Model m = modelWithHistory();
     ecfsim::saveState(path, m);
     EXPECT_EQ(ecfsim::modelToJson(ecfsim::loadStateIfAny(path).value()), ecfsim::modelToJson(m));
-    EXPECT_THROW(ecfsim::saveState(dir.file("missing/printer.json"), m), StateFileError);
+    EXPECT_THROW(ecfsim::saveState(dir / "missing/printer.json", m), StateFileError);
 
-    write(path, "{ broken");
+    writeFile(path, "{ broken");
     try {
         ecfsim::loadState(path);
         ADD_FAILURE() << "a corrupt file loaded";
@@ -133,20 +118,19 @@ TEST(StateFile, SavesAtomicallyAndLoadsBack) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
     // Only "no such file" means no state: a link to nothing does not.
-    ASSERT_EQ(::symlink("gone.json", dir.file("link.json").c_str()), 0);
-    EXPECT_THROW(ecfsim::loadStateIfAny(dir.file("link.json")), StateFileError);
-    EXPECT_THROW(ecfsim::resolveLinks(dir.file("link.json"), false), StateFileError);
-    EXPECT_EQ(ecfsim::resolveLinks(dir.file("link.json"), true), dir.file("gone.json"));
+    ASSERT_EQ(::symlink("gone.json", (dir / "link.json").c_str()), 0);
+    EXPECT_THROW(ecfsim::loadStateIfAny(dir / "link.json"), StateFileError);
+    EXPECT_THROW(ecfsim::resolveLinks(dir / "link.json", false), StateFileError);
+    EXPECT_EQ(ecfsim::resolveLinks(dir / "link.json", true), dir / "gone.json");
 }
 
 TEST(StateFile, OneKeeperAtATimeAndNoLeftovers) {
-    TempDir dir;
-    const std::string path = dir.file("printer.json");
-    for (const char* left : {".tmp", ".tmp.x7k2m9"}) write(path + left, "cut short by a crash");
+    ScratchDir dir;
+    const std::string path = dir / "printer.json";
+    for (const char* left : {".tmp", ".tmp.x7k2m9"}) writeFile(path + left, "cut short by a crash");
     {
         ecfsim::StateLock lock(path);
-        std::ifstream listing(path + ".tmp");
-        EXPECT_FALSE(listing.good()) << "leftovers are removed";
+        EXPECT_EQ(dir.entries(), 1u) << "the lock file; the leftovers are gone";
         try {
             ecfsim::StateLock second(path);
             ADD_FAILURE() << "locked twice";
@@ -156,8 +140,7 @@ TEST(StateFile, OneKeeperAtATimeAndNoLeftovers) {
             EXPECT_NE(why.find("process " + std::to_string(::getpid())), std::string::npos) << why;
         }
     }
-    EXPECT_NE(::access((path + ".lock").c_str(), F_OK), 0) << "the lock file goes with the lock";
-    EXPECT_NE(::access((path + ".tmp.x7k2m9").c_str(), F_OK), 0);
+    EXPECT_EQ(dir.entries(), 0u) << "the lock file goes with the lock";
     ecfsim::StateLock again(path);
 }
 
