@@ -146,28 +146,6 @@ TEST(SimulatorLine, RealtimePacesTheAnswer) {
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(89));
 }
 
-TEST(SimulatorLine, ARestartWithTheSameStateFileKeepsTheFiscalMemory) {
-    ecf::test::ScratchDir dir;
-    SimFixture::Options o;
-    o.statePath = dir / "printer.json";
-    {
-        SimFixture sim(o);
-        RawLine line(sim.path());
-        for (const Bytes& record : {r::sellItem("ARROZ", "1000", 1), r::subtotal(), r::pay(1, "1000"),
-                                    r::endTransaction(), r::reading(0x13)})
-            EXPECT_EQ(line.exchange(record, 1), statusOf(Status::accepted));
-    }
-    o.model = ecfsim::loadState(o.statePath);
-    o.useModel = true;
-    SimFixture again(o);
-    RawLine line(again.path());
-    const Bytes readOut = line.exchange(r::selectByNumber(0x15, 4, 0, 9), 132);
-    ASSERT_EQ(readOut.size(), 59u + 41u + 32u);
-    EXPECT_EQ(std::string(readOut.begin() + 90, readOut.begin() + 110), std::string(16, '0') + "1000");
-    EXPECT_EQ(again.model().grandTotal, 1000);
-    EXPECT_EQ(line.exchange(r::reading(0x13), 1), statusOf(Status::dayClosed)) << "still reduced today";
-}
-
 // A state file on a file system with no room left: the printer refuses what
 // it could not keep, changes nothing, leaves no partial file, and takes
 // commands again once there is room. (A small tmpfs: root only.)
