@@ -161,7 +161,13 @@ Answer Simulator::answerAndKeep(const FrameEvent& event) {
     std::optional<Model> before;
     if (!options_.statePath.empty()) before = printer_.model();
     HeldPaper paper(printer_.paper());
-    Answer a = printer_.answer(event);
+    Answer a;
+    try {
+        a = printer_.answer(event);
+    } catch (...) {  // half done is not done
+        if (before) printer_.model() = std::move(*before);
+        throw;
+    }
     if (a.changedState && !saveLocked()) {
         printer_.model() = std::move(*before);
         printer_.model().lastStatus = byteOf(Status::memoryNotWritten);

@@ -318,10 +318,6 @@ void removeLeftovers(const std::string& statePath) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 StateFileError linkToNothing(const std::string& path) {
     return StateFileError(path + " is a symbolic link to " + linkTarget(path) +
                           ", which does not exist");
@@ -347,7 +343,7 @@ std::string resolveLinks(const std::string& path, bool toNothingAllowed) {
     for (int links = 0; links <= kMaxLinks; ++links) {
         struct stat st {};
         if (::lstat(p.c_str(), &st) != 0) {
-            if (p != path && !toNothingAllowed) throw linkToNothing(path);
+            if (errno == ENOENT && p != path && !toNothingAllowed) throw linkToNothing(path);
             return p;
         }
         if (!S_ISLNK(st.st_mode)) return p;
