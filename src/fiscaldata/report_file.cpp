@@ -19,8 +19,9 @@ constexpr int kRandomCharacters = 8;
 // A temporary file untouched this long belongs to a writer that is gone.
 constexpr int kLeftoverAgeSeconds = 60;
 
+constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+
 std::string randomCharacters() {
-    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device device;
     std::mt19937_64 mix(
         (uint64_t{device()} << 32) ^ device() ^
@@ -34,7 +35,9 @@ std::string randomCharacters() {
 // target's name, ".tmp" and a number).
 bool isLeftoverName(const std::string& name, const std::string& targetName) {
     const std::string prefix = kTemporaryPrefix;
-    if (name.compare(0, prefix.size(), prefix) == 0) return name.size() > prefix.size();
+    if (name.compare(0, prefix.size(), prefix) == 0)
+        return name.size() == prefix.size() + kRandomCharacters &&
+               name.find_first_not_of(kAlphabet, prefix.size()) == std::string::npos;
     const std::string earlier = targetName + ".tmp";
     return name.size() > earlier.size() && name.compare(0, earlier.size(), earlier) == 0 &&
            name.find_first_not_of("0123456789", earlier.size()) == std::string::npos;

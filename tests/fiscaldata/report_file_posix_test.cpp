@@ -60,11 +60,11 @@ TEST(ReportFile, LinksLongNamesAndLeftovers) {
     writeFile(s.path() / ".ecf-report-oldone12", "cut");
     for (const auto& e : fs::directory_iterator(s.path()))
         if (!fs::is_symlink(e.path())) age(e.path(), std::chrono::minutes(2));
-    writeFile(s.path() / ".ecf-report-writing", "being written");
+    writeFile(s.path() / ".ecf-report-writing1", "being written");
     const std::size_t before = s.entries();
     ASSERT_TRUE(replaceFileWith(kept.c_str(), report + report));
     EXPECT_EQ(s.entries(), before - 101);
-    EXPECT_TRUE(fs::exists(s.path() / ".ecf-report-writing"));
+    EXPECT_TRUE(fs::exists(s.path() / ".ecf-report-writing1"));
     EXPECT_EQ(contentsOf(kept), report + report);
 }
 
