@@ -120,24 +120,36 @@ private:
     std::string target_;
 };
 
+// The printer to start with, and the state file that keeps it.
+struct Start {
+    ecfsim::Model model;
+    std::unique_ptr<ecfsim::StateLock> lock;
+    std::string savedAt;  // where the state file's symlinks lead
+    bool loaded = false;  // from the file; else a fresh printer, not saved yet
+};
+
 // The printer the state file holds, or a fresh one where there is no file
-// yet or --fresh asks for one. The file is locked first and saved where its
-// symlinks lead.
-ecfsim::Model startingModel(const Options& o, std::unique_ptr<ecfsim::StateLock>& lock,
-                            std::string& savedAt) {
+// yet or --fresh asks for one. The file is locked first.
+Start startFrom(const Options& o) {
+    Start s;
     if (!o.state.empty()) {
-        savedAt = ecfsim::resolveLinks(o.state, o.fresh);
-        lock = std::make_unique<ecfsim::StateLock>(savedAt);
+        s.savedAt = ecfsim::resolveLinks(o.state, o.fresh);
+        s.lock = std::make_unique<ecfsim::StateLock>(s.savedAt);
         if (!o.fresh) {
             try {
-                if (auto model = ecfsim::loadStateIfAny(o.state)) return std::move(*model);
+                if (auto model = ecfsim::loadStateIfAny(o.state)) {
+                    s.model = std::move(*model);
+                    s.loaded = true;
+                    return s;
+                }
             } catch (const ecfsim::StateFileError& e) {
                 throw ecfsim::StateFileError(std::string(e.what()) +
                                              "\n(left as it is; --fresh starts a new printer in its place)");
             }
         }
     }
-    return ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds()));
+    s.model = ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds()));
+    return s;
 }
 
 // Closes a FILE on every path.
@@ -156,14 +168,14 @@ int main(int argc, char** argv) {
     ecfsim::SimulatorOptions options;
     options.realtime = o.realtime;
 
-    std::unique_ptr<ecfsim::StateLock> stateLock;
-    ecfsim::Model model;
+    Start start;
     try {
-        model = startingModel(o, stateLock, options.statePath);
+        start = startFrom(o);
     } catch (const ecfsim::StateFileError& e) {
         std::fprintf(stderr, "ecf-sim: %s\n", e.what());
         return 2;
     }
+    options.statePath = start.savedAt;
     for (const std::string& path : {o.link, o.paper}) {
         if (!path.empty() && !o.state.empty() &&
             (sameFile(path, o.state, false) || sameFile(path, options.statePath, true))) {
@@ -204,7 +216,7 @@ int main(int argc, char** argv) {
             }
         }
 
-        ecfsim::Simulator simulator(std::move(model), options);
+        ecfsim::Simulator simulator(std::move(start.model), options);
         if (auto fault = o.fault.empty() ? std::nullopt : ecfsim::parseFault(o.fault)) {
             simulator.inject(*fault);
         } else if (!o.fault.empty()) {
@@ -217,7 +229,7 @@ int main(int argc, char** argv) {
             std::fputc('\n', out);
             std::fflush(out);
         });
-        if (!o.state.empty() && !simulator.save()) return 2;
+        if (!o.state.empty() && !start.loaded && !simulator.save()) return 2;  // a fresh printer
 
         std::printf("%s\n", linePath.c_str());
         std::fflush(stdout);
