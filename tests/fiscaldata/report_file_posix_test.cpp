@@ -25,28 +25,24 @@ using ecf::test::contentsOf;
 using ecf::test::ScratchDir;
 using ecf::test::writeFile;
 
-void age(const fs::path& path, std::chrono::seconds by) {
-    fs::last_write_time(path, fs::last_write_time(path) - by);
-}
-
 TEST(ReportFile, LinksLongNamesAndLeftovers) {
     const std::string report = "# **RELATORIO DA LEITURA DA MEMORIA FISCAL**\r\n";
     ScratchDir s;
-    const fs::path kept = s.path() / "kept.txt";
+    const fs::path kept = s / "kept.txt";
     writeFile(kept, "an earlier report");
 
     // A link: the file it points to is replaced, the link stays.
-    fs::create_symlink("kept.txt", s.path() / "link.txt");
+    fs::create_symlink("kept.txt", s / "link.txt");
     ASSERT_TRUE(replaceFileWith((s / "link.txt").c_str(), report));
-    EXPECT_TRUE(fs::is_symlink(s.path() / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(s / "link.txt"));
     EXPECT_EQ(contentsOf(kept), report);
     // A link to nothing yet: its target is created.
-    fs::create_symlink("new.txt", s.path() / "dangling.txt");
+    fs::create_symlink("new.txt", s / "dangling.txt");
     ASSERT_TRUE(replaceFileWith((s / "dangling.txt").c_str(), report));
-    EXPECT_EQ(contentsOf(s.path() / "new.txt"), report);
-    EXPECT_TRUE(fs::is_symlink(s.path() / "dangling.txt"));
+    EXPECT_EQ(contentsOf(s / "new.txt"), report);
+    EXPECT_TRUE(fs::is_symlink(s / "dangling.txt"));
     // A loop of links is no file.
-    fs::create_symlink("loop.txt", s.path() / "loop.txt");
+    fs::create_symlink("loop.txt", s / "loop.txt");
     EXPECT_FALSE(replaceFileWith((s / "loop.txt").c_str(), report));
 
     // The longest name a file can have.
@@ -56,15 +52,15 @@ TEST(ReportFile, LinksLongNamesAndLeftovers) {
 
     // What a crash left: a hundred files of the earlier naming and one of
     // today's, all old, are cleared away; one a writer may still be on stays.
-    for (int n = 0; n < 100; ++n) writeFile(s.path() / ("kept.txt.tmp" + std::to_string(n)), "cut");
-    writeFile(s.path() / ".ecf-report-oldone12", "cut");
+    for (int n = 0; n < 100; ++n) writeFile(s / ("kept.txt.tmp" + std::to_string(n)), "cut");
+    writeFile(s / ".ecf-report-oldone12", "cut");
     for (const auto& e : fs::directory_iterator(s.path()))
-        if (!fs::is_symlink(e.path())) age(e.path(), std::chrono::minutes(2));
-    writeFile(s.path() / ".ecf-report-writing1", "being written");
+        if (!fs::is_symlink(e.path())) fs::last_write_time(e, fs::last_write_time(e) - std::chrono::minutes(2));
+    writeFile(s / ".ecf-report-writing1", "being written");
     const std::size_t before = s.entries();
     ASSERT_TRUE(replaceFileWith(kept.c_str(), report + report));
     EXPECT_EQ(s.entries(), before - 101);
-    EXPECT_TRUE(fs::exists(s.path() / ".ecf-report-writing1"));
+    EXPECT_TRUE(fs::exists(s / ".ecf-report-writing1"));
     EXPECT_EQ(contentsOf(kept), report + report);
 }
 
@@ -72,7 +68,7 @@ TEST(ReportFile, LinksLongNamesAndLeftovers) {
 // as opening it allows; a new one there cannot be made.
 TEST(ReportFile, AWritableFileInAClosedDirectoryIsRewritten) {
     ScratchDir s;
-    const fs::path kept = s.path() / "mf.txt";
+    const fs::path kept = s / "mf.txt";
     writeFile(kept, "an earlier report");
     const bool root = ::geteuid() == 0;  // root adds files anywhere but to an immutable directory
     const std::string closeIt = root ? "chattr +i " : "chmod 0555 ";
@@ -90,7 +86,7 @@ TEST(ReportFile, AWritableFileInAClosedDirectoryIsRewritten) {
 
 TEST(ReportFile, APipeWithASlowReaderGetsEverything) {
     ScratchDir s;
-    const fs::path fifo = s.path() / "fifo";
+    const fs::path fifo = s / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(replaceFileWith(fifo.c_str(), "no reader")) << "nobody reads: no wait";
 
