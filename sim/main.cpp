@@ -1,8 +1,9 @@
 // ecf-sim: a fiscal printer on a pseudo-terminal (or a serial device).
 //
 //   ecf-sim [--link PATH] [--device PATH | --listen HOST:PORT [--rfc2217]]
-//           [--state FILE] [--paper FILE] [--realtime] [--fault SPEC]
+//           [--state FILE [--fresh]] [--paper FILE] [--realtime] [--fault SPEC]
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,11 +21,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: ecf-sim [options]\n"
-    "  --link PATH      make PATH a symlink to the printer's line (removed at exit)\n"
+    "  --link PATH      make PATH a symlink to the printer's line (removed at exit);\n"
+    "                   only a symlink there is replaced\n"
     "  --device PATH    serve a serial device instead of a new pseudo-terminal\n"
     "  --listen HOST:PORT  serve TCP clients instead, one at a time (port 0: any)\n"
     "  --rfc2217        over TCP, speak Telnet with the COM-PORT-OPTION\n"
     "  --state FILE     keep the fiscal memory, counters and tables in FILE\n"
+    "  --fresh          start a fresh printer, replacing what FILE holds\n"
     "  --paper FILE     append what the printer prints to FILE (default: stdout)\n"
     "  --realtime       pace the line at 9600 baud 8E1 (about 1.146 ms a byte)\n"
     "  --fault SPEC     misbehave: silent, late:MS, short:N, garbage, cut or\n"
@@ -40,6 +43,7 @@ struct Options {
     std::string state;
     std::string paper;
     bool realtime = false;
+    bool fresh = false;
     std::string fault;
 };
 
@@ -66,6 +70,7 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--paper") ok = value(o.paper);
         else if (a == "--fault") ok = value(o.fault);
         else if (a == "--realtime") o.realtime = true;
+        else if (a == "--fresh") o.fresh = true;
         else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             std::exit(0);
@@ -75,28 +80,93 @@ bool parse(int argc, char** argv, Options& o) {
             return false;
         }
     }
+    // A symlink can only lead to a device or a pseudo-terminal.
+    if (!o.listen.empty() && (!o.link.empty() || !o.device.empty())) {
+        std::fprintf(stderr, "ecf-sim: --listen serves TCP clients: it takes no --link or --device\n");
+        return false;
+    }
+    if (o.rfc2217 && o.listen.empty()) {
+        std::fprintf(stderr, "ecf-sim: --rfc2217 goes with --listen\n");
+        return false;
+    }
     return true;
 }
 
-// Removes the symlink at exit.
+std::string linkTarget(const std::string& path) {
+    char target[4096];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Whether two paths name one file (symbolic links followed when `follow`).
+bool sameFile(const std::string& a, const std::string& b, bool follow) {
+    struct stat sa {}, sb {};
+    const auto look = follow ? ::stat : ::lstat;
+    return look(a.c_str(), &sa) == 0 && look(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The symlink to the line. Only a symlink (a stale one from an earlier run)
+// is replaced; at exit it is removed only while it still points at our line.
 class Link {
 public:
     Link() = default;
     ~Link() {
-        if (!path_.empty()) ::unlink(path_.c_str());
+        if (!path_.empty() && linkTarget(path_) == target_) ::unlink(path_.c_str());
     }
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
-    bool make(const std::string& path, const std::string& target) {
-        ::unlink(path.c_str());  // a stale link from an earlier run
-        if (::symlink(target.c_str(), path.c_str()) != 0) return false;
+    // Empty, or why not.
+    std::string make(const std::string& path, const std::string& target) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode))
+                return path + ": " + (S_ISDIR(st.st_mode) ? "a directory" : "a file") +
+                       " is there (only a symlink is replaced)";
+            ::unlink(path.c_str());
+        }
+        if (::symlink(target.c_str(), path.c_str()) != 0) return path + ": " + std::strerror(errno);
         path_ = path;
-        return true;
+        target_ = target;
+        return {};
     }
 
 private:
     std::string path_;
+    std::string target_;
 };
+
+// The printer to start with, and the state file that keeps it.
+struct Start {
+    ecfsim::Model model;
+    std::unique_ptr<ecfsim::StateLock> lock;
+    std::string savedAt;  // where the state file's symlinks lead
+    bool loaded = false;  // from the file; else a fresh printer, not saved yet
+};
+
+// The printer the state file holds, or a fresh one where there is no file
+// yet or --fresh asks for one. The file is locked first.
+Start startFrom(const Options& o) {
+    Start s;
+    if (!o.state.empty()) {
+        s.savedAt = ecfsim::resolveLinks(o.state, o.fresh);
+        s.lock = std::make_unique<ecfsim::StateLock>(s.savedAt);
+        if (!o.fresh) {
+            try {
+                if (auto model = ecfsim::loadStateIfAny(o.state)) {
+                    s.model = std::move(*model);
+                    s.loaded = true;
+                    return s;
+                }
+            } catch (const ecfsim::StateFileError& e) {
+                throw ecfsim::StateFileError(std::string(e.what()) +
+                                             "\n(left as it is; --fresh starts a new printer in its place)");
+            }
+        }
+    }
+    s.model = ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds()));
+    return s;
+}
 
 // Closes a FILE on every path.
 struct FileCloser {
@@ -113,17 +183,21 @@ int main(int argc, char** argv) {
 
     ecfsim::SimulatorOptions options;
     options.realtime = o.realtime;
-    options.statePath = o.state;
 
-    ecfsim::Model model;
+    Start start;
     try {
-        if (!o.state.empty() && ecfsim::stateExists(o.state))
-            model = ecfsim::loadState(o.state);
-        else
-            model = ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds()));
+        start = startFrom(o);
     } catch (const ecfsim::StateFileError& e) {
-        std::fprintf(stderr, "ecf-sim: corrupt state file: %s\n", e.what());
+        std::fprintf(stderr, "ecf-sim: %s\n", e.what());
         return 2;
+    }
+    options.statePath = start.savedAt;
+    for (const std::string& path : {o.link, o.paper}) {
+        if (!path.empty() && !o.state.empty() &&
+            (sameFile(path, o.state, false) || sameFile(path, options.statePath, true))) {
+            std::fprintf(stderr, "ecf-sim: %s is the state file\n", path.c_str());
+            return 2;
+        }
     }
 
     std::unique_ptr<std::FILE, FileCloser> paperFile;
@@ -155,8 +229,15 @@ int main(int argc, char** argv) {
             fd = pty->master();
             linePath = pty->slavePath();
         }
+        Link link;
+        if (!o.link.empty()) {
+            if (const std::string refused = link.make(o.link, linePath); !refused.empty()) {
+                std::fprintf(stderr, "ecf-sim: --link %s\n", refused.c_str());
+                return 2;
+            }
+        }
 
-        ecfsim::Simulator simulator(std::move(model), options);
+        ecfsim::Simulator simulator(std::move(start.model), options);
         if (auto fault = o.fault.empty() ? std::nullopt : ecfsim::parseFault(o.fault)) {
             simulator.inject(*fault);
         } else if (!o.fault.empty()) {
@@ -169,14 +250,8 @@ int main(int argc, char** argv) {
             std::fputc('\n', out);
             std::fflush(out);
         });
-        if (!o.state.empty() && !simulator.save()) return 2;
+        if (!o.state.empty() && !start.loaded && !simulator.save()) return 2;  // a fresh printer
 
-        Link link;
-        if (!o.link.empty() && !link.make(o.link, linePath)) {
-            std::fprintf(stderr, "ecf-sim: cannot link %s: %s\n", o.link.c_str(),
-                         std::strerror(errno));
-            return 2;
-        }
         std::printf("%s\n", linePath.c_str());
         std::fflush(stdout);
 

@@ -41,8 +41,12 @@ std::optional<Fault> parseFault(const std::string& text);
 
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
-    FrameTiming timing;
-    std::string statePath;  // saved after every command that changes the state; empty: none
+    // How long the line may be silent inside a frame; by default the paced
+    // or the unpaced timing, as the line is.
+    std::optional<FrameTiming> timing;
+    // Saved after every command that changes the state, before its answer
+    // leaves; a command whose state cannot be saved is refused. Empty: none.
+    std::string statePath;
 };
 
 struct SimulatorStats {
@@ -102,6 +106,7 @@ private:
     void schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt);
     bool flushDue(int fd, TimePoint now);
     bool saveLocked();
+    Answer answerAndKeep(const FrameEvent& event);
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;  // the printer, its paper, the fault and the stats
@@ -119,7 +124,5 @@ private:
     std::atomic<bool> stopping_{false};
 };
 
-// 11 bits a byte at 9600 baud.
-constexpr std::chrono::nanoseconds kByteTime{11 * 1000000000LL / 9600};
 
 }  // namespace ecfsim
