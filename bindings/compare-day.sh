@@ -7,7 +7,9 @@
 #   compare-day.sh SIM WORKDIR REFERENCE... -- PROGRAM...
 #
 # SIM is ecf-sim. Each program runs with ECF_COM1 naming the printer's line and
-# the report file's path as its last argument, and must exit 0. Exit status: 0
+# the report file's path as its last argument, and must exit 0. The report's
+# name is not ASCII: a binding must pass a file name in the system's encoding
+# (UTF-8: the runs are in the C.UTF-8 locale), not in the printer's. Exit status: 0
 # when both runs succeeded and their paper and report are the same, 1 when not
 # (with the difference), 2 on bad usage.
 set -uo pipefail
@@ -22,6 +24,8 @@ while [ $# -gt 0 ] && [ "$1" != -- ]; do reference+=("$1"); shift; done
 shift
 program=("$@")
 
+report=relatório.txt
+export LC_ALL=C.UTF-8
 sim_pid=
 stop_printer() {
     if [ -n "$sim_pid" ]; then
@@ -48,7 +52,7 @@ run_day() {
         echo "the simulated printer did not start: $(cat "$dir/sim.out")"
         return 1
     fi
-    ECF_COM1=$dir/com1 timeout 120 "$@" "$dir/report.txt" >"$dir/day.out" 2>&1
+    ECF_COM1=$dir/com1 timeout 120 "$@" "$dir/$report" >"$dir/day.out" 2>&1
     status=$?
     stop_printer
     if [ "$status" -ne 0 ]; then
@@ -66,7 +70,7 @@ masked() {
 run_day reference "${reference[@]}" || exit 1
 run_day program "${program[@]}" || exit 1
 same=0
-for file in paper.txt report.txt; do
+for file in paper.txt "$report"; do
     if [ ! -s "$work/reference/$file" ]; then
         echo "the C day left no $file"
         same=1
@@ -76,5 +80,5 @@ for file in paper.txt report.txt; do
     fi
 done
 [ "$same" -eq 0 ] && echo "the paper ($(wc -l <"$work/program/paper.txt") lines) and the fiscal memory report" \
-    "($(wc -c <"$work/program/report.txt") bytes) are the C day's"
+    "($(wc -c <"$work/program/$report") bytes) are the C day's"
 exit "$same"

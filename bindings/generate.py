@@ -35,6 +35,11 @@ class Param:
         self.kind = kind
         self.name = name
 
+    @property
+    def is_file_name(self):
+        """A file's path: C opens it, so it goes in the system's encoding, not the printer's."""
+        return self.kind == "str" and (self.name == "path" or self.name.endswith("_file"))
+
 
 class Export:
     def __init__(self, name, result, params, family):
@@ -210,6 +215,7 @@ CSHARP_KEYWORDS = {
     "void", "volatile", "while",
 }
 CSHARP_STRING = "[MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string"
+CSHARP_FILE_NAME = "[MarshalAs(UnmanagedType.LPStr)] string"
 CSHARP_PARAMS = {
     "i32": "int", "u32": "uint", "u8": "byte", "s8": "sbyte", "str": CSHARP_STRING,
     "out": "[In, Out] byte[]", "outbyte": "out byte", "info": "ref ExchangeInfo",
@@ -238,7 +244,7 @@ def csharp(exports, fields, steps):
         "// libecf.so elsewhere. Strings travel as code page 850 bytes, the printer's",
         "// character set, whatever the system's ANSI page is. Output buffers are byte",
         "// arrays of at least the size their <export>_<parameter>_size constant gives;",
-        "// Native.Text reads one back.",
+        "// Native.Text reads one back. File names go in the system's encoding.",
         "using System;",
         "using System.Collections.Generic;",
         "using System.Runtime.InteropServices;",
@@ -391,7 +397,8 @@ def csharp(exports, fields, steps):
     for family, members in families(exports):
         out += ["", "        // %s" % family_title(family)]
         for export in members:
-            args = ", ".join("%s %s" % (CSHARP_PARAMS[p.kind], csharp_name(p.name)) for p in export.params)
+            args = ", ".join("%s %s" % (CSHARP_FILE_NAME if p.is_file_name else CSHARP_PARAMS[p.kind],
+                                        csharp_name(p.name)) for p in export.params)
             out.append("        [DllImport(Library, CallingConvention = CallingConvention.StdCall,"
                        " ExactSpelling = true)]")
             if export.result in CSHARP_TEXT_COOKIES:
@@ -424,6 +431,7 @@ def java(exports, fields, steps):
         "import com.sun.jna.Library;",
         "import com.sun.jna.Memory;",
         "import com.sun.jna.Native;",
+        "import com.sun.jna.NativeMapped;",
         "import com.sun.jna.Platform;",
         "import com.sun.jna.Pointer;",
         "import com.sun.jna.Structure;",
@@ -443,7 +451,7 @@ def java(exports, fields, steps):
         " * character set; the extensions' texts ({@code Pointer}) are UTF-8. Output",
         " * buffers are byte arrays of at least the size their",
         " * {@code <export>_<parameter>_size} constant gives; {@link #text(byte[])}",
-        " * reads one back.",
+        " * reads one back. File names are {@link FileName}s, in the system's encoding.",
         " */",
         "public interface EcfLibrary extends Library {",
         "    String ENCODING = \"IBM850\";",
@@ -501,6 +509,48 @@ def java(exports, fields, steps):
         "        return Native.toString(buffer, ENCODING);",
         "    }",
         "",
+        "    /**",
+        "     * A file's path: the library opens it as any C program does, so it goes",
+        "     * in the system's encoding, not the printer's.",
+        "     */",
+        "    final class FileName implements NativeMapped {",
+        "        private final String path;",
+        "",
+        "        public FileName() {",
+        "            this(null);",
+        "        }",
+        "",
+        "        public FileName(String path) {",
+        "            this.path = path;",
+        "        }",
+        "",
+        "        @Override",
+        "        public String toString() {",
+        "            return path;",
+        "        }",
+        "",
+        "        @Override",
+        "        public Object toNative() {",
+        "            if (path == null) {",
+        "                return null;",
+        "            }",
+        "            byte[] bytes = Native.toByteArray(path);",
+        "            Memory memory = new Memory(bytes.length);",
+        "            memory.write(0, bytes, 0, bytes.length);",
+        "            return memory;",
+        "        }",
+        "",
+        "        @Override",
+        "        public Object fromNative(Object value, FromNativeContext context) {",
+        "            return new FileName(value == null ? null : ((Pointer) value).getString(0));",
+        "        }",
+        "",
+        "        @Override",
+        "        public Class<?> nativeType() {",
+        "            return Pointer.class;",
+        "        }",
+        "    }",
+        "",
         "    /** What the last export called on this thread did on the line. */",
         "    @Structure.FieldOrder({%s})" % ", ".join('"%s"' % name for _, name, _ in fields),
         "    class ExchangeInfo extends Structure {",
@@ -526,7 +576,8 @@ def java(exports, fields, steps):
     for family, members in families(exports):
         out += ["", "    // %s" % family_title(family)]
         for export in members:
-            args = ", ".join("%s %s" % (JAVA_TYPES[p.kind], p.name) for p in export.params)
+            args = ", ".join("%s %s" % ("FileName" if p.is_file_name else JAVA_TYPES[p.kind], p.name)
+                             for p in export.params)
             out.append("    %s %s(%s);" % (JAVA_TYPES[export.result], export.name, args))
     out += ["}", ""]
     return "\n".join(out)

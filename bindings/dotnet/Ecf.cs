@@ -5,7 +5,7 @@
 // libecf.so elsewhere. Strings travel as code page 850 bytes, the printer's
 // character set, whatever the system's ANSI page is. Output buffers are byte
 // arrays of at least the size their <export>_<parameter>_size constant gives;
-// Native.Text reads one back.
+// Native.Text reads one back. File names go in the system's encoding.
 using System;
 using System.Collections.Generic;
 using System.Runtime.InteropServices;
@@ -360,7 +360,7 @@ namespace Ecf
 
         // Fiscal memory, X reading over the line, taxpayer numbers
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
-        public static extern int ecfLeitMemFisc(byte mode, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string initial_date, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string final_date, uint initial_reduction, uint final_reduction, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string report_file);
+        public static extern int ecfLeitMemFisc(byte mode, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string initial_date, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string final_date, uint initial_reduction, uint final_reduction, [MarshalAs(UnmanagedType.LPStr)] string report_file);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         public static extern int ecfDispMemFisc([In, Out] byte[] owners, [In, Out] byte[] reductions, byte mode, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string initial_date, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string final_date, uint initial_reduction, uint final_reduction);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]

@@ -6,6 +6,7 @@ import com.sun.jna.FromNativeContext;
 import com.sun.jna.Library;
 import com.sun.jna.Memory;
 import com.sun.jna.Native;
+import com.sun.jna.NativeMapped;
 import com.sun.jna.Platform;
 import com.sun.jna.Pointer;
 import com.sun.jna.Structure;
@@ -25,7 +26,7 @@ import java.util.Map;
  * character set; the extensions' texts ({@code Pointer}) are UTF-8. Output
  * buffers are byte arrays of at least the size their
  * {@code <export>_<parameter>_size} constant gives; {@link #text(byte[])}
- * reads one back.
+ * reads one back. File names are {@link FileName}s, in the system's encoding.
  */
 public interface EcfLibrary extends Library {
     String ENCODING = "IBM850";
@@ -81,6 +82,48 @@ public interface EcfLibrary extends Library {
     /** An output buffer's text: its bytes up to the first NUL. */
     static String text(byte[] buffer) {
         return Native.toString(buffer, ENCODING);
+    }
+
+    /**
+     * A file's path: the library opens it as any C program does, so it goes
+     * in the system's encoding, not the printer's.
+     */
+    final class FileName implements NativeMapped {
+        private final String path;
+
+        public FileName() {
+            this(null);
+        }
+
+        public FileName(String path) {
+            this.path = path;
+        }
+
+        @Override
+        public String toString() {
+            return path;
+        }
+
+        @Override
+        public Object toNative() {
+            if (path == null) {
+                return null;
+            }
+            byte[] bytes = Native.toByteArray(path);
+            Memory memory = new Memory(bytes.length);
+            memory.write(0, bytes, 0, bytes.length);
+            return memory;
+        }
+
+        @Override
+        public Object fromNative(Object value, FromNativeContext context) {
+            return new FileName(value == null ? null : ((Pointer) value).getString(0));
+        }
+
+        @Override
+        public Class<?> nativeType() {
+            return Pointer.class;
+        }
     }
 
     /** What the last export called on this thread did on the line. */
@@ -250,7 +293,7 @@ public interface EcfLibrary extends Library {
     int ecfParamStatusVincs(byte index, byte[] can_open, byte[] payment_type, byte[] name, byte[] paid, byte[] coo, byte[] vouchers_today, byte[] open_amount);
 
     // Fiscal memory, X reading over the line, taxpayer numbers
-    int ecfLeitMemFisc(byte mode, String initial_date, String final_date, int initial_reduction, int final_reduction, String report_file);
+    int ecfLeitMemFisc(byte mode, String initial_date, String final_date, int initial_reduction, int final_reduction, FileName report_file);
     int ecfDispMemFisc(byte[] owners, byte[] reductions, byte mode, String initial_date, String final_date, int initial_reduction, int final_reduction);
     String ecfLeituraXSerial();
     int ecfParamLXSerial(byte[] counters, byte[] totals, byte[] rate1, byte[] rate2, byte[] rate3, byte[] rate4, byte[] rate5, byte[] rate6, byte[] rate7, byte[] rate8, byte[] rate9, byte[] rate10);

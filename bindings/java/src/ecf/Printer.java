@@ -94,7 +94,7 @@ public final class Printer {
 
     /** Reads the fiscal memory's reductions first..last into a report file. */
     public void readFiscalMemory(String reportFile, int first, int last) {
-        check("ecfLeitMemFisc", ecf.ecfLeitMemFisc((byte) 4, "", "", first, last, reportFile));
+        check("ecfLeitMemFisc", ecf.ecfLeitMemFisc((byte) 4, "", "", first, last, new EcfLibrary.FileName(reportFile)));
     }
 
     /**
