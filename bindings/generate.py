@@ -137,8 +137,11 @@ PASCAL_RESERVED = {
 PASCAL_TYPES = {
     "i32": "LongInt", "u32": "LongWord", "u8": "Byte", "s8": "ShortInt", "i16": "SmallInt",
     "str": "PAnsiChar", "out": "PAnsiChar", "text": "PAnsiChar", "ctext": "PAnsiChar",
-    "outbyte": "PByte", "info": "PEcfExchangeInfo",
+    "outbyte": "Byte", "info": "TEcfExchangeInfo",
 }
+# One output byte and the exchange report are var parameters: the address, as
+# in C, in every Delphi and Free Pascal.
+PASCAL_VAR_KINDS = {"outbyte", "info"}
 PASCAL_FIELD_TYPES = {"uint32_t": "LongWord", "int32_t": "LongInt", "char": "AnsiChar"}
 
 
@@ -180,7 +183,7 @@ def pascal(exports, fields, steps):
         "",
         "type",
         "  { What the last export called on this thread did on the line: set size to",
-        "    SizeOf(TEcfExchangeInfo) before calling ecf_last_exchange. }",
+        "    SizeOf(TEcfExchangeInfo) before calling ecf_last_exchange(info). }",
         "  TEcfExchangeInfo = packed record",
     ]
     for ctype, name, length in fields:
@@ -188,11 +191,12 @@ def pascal(exports, fields, steps):
         if length:
             ptype = "array[0..%d] of %s" % (length - 1, ptype)
         out.append("    %s: %s;" % (name, ptype))
-    out += ["  end;", "  PEcfExchangeInfo = ^TEcfExchangeInfo;", ""]
+    out += ["  end;", ""]
     for family, members in families(exports):
         out.append("{ %s }" % family_title(family))
         for export in members:
-            args = "; ".join("%s: %s" % (pascal_name(p.name), PASCAL_TYPES[p.kind]) for p in export.params)
+            args = "; ".join("%s%s: %s" % ("var " if p.kind in PASCAL_VAR_KINDS else "", pascal_name(p.name),
+                                           PASCAL_TYPES[p.kind]) for p in export.params)
             out.append("function %s%s: %s;" % (export.name, "(%s)" % args if args else "",
                                                PASCAL_TYPES[export.result]))
             out.append("  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;")

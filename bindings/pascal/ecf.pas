@@ -103,7 +103,7 @@ const
 
 type
   { What the last export called on this thread did on the line: set size to
-    SizeOf(TEcfExchangeInfo) before calling ecf_last_exchange. }
+    SizeOf(TEcfExchangeInfo) before calling ecf_last_exchange(info). }
   TEcfExchangeInfo = packed record
     size: LongWord;
     result: LongInt;
@@ -118,7 +118,6 @@ type
     port: array[0..7] of AnsiChar;
     device: array[0..255] of AnsiChar;
   end;
-  PEcfExchangeInfo = ^TEcfExchangeInfo;
 
 { Port selection }
 function ChangePort(index: LongInt): LongInt;
@@ -209,7 +208,7 @@ function ecfParamStatusCup(coo: PAnsiChar; state: PAnsiChar; items: PAnsiChar; d
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
 function ecfStatusImp: PAnsiChar;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
-function ecfParamStatusImp(state: PByte; last_status: PByte; flags: PByte): LongInt;
+function ecfParamStatusImp(var state: Byte; var last_status: Byte; var flags: Byte): LongInt;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
 function ecfStatusAliquotas(index: Byte): PAnsiChar;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;

@@ -66,6 +66,7 @@ const
   DocumentName = 'REFOR'#$80'O DE CAIXA';
 var
   info: TEcfExchangeInfo;
+  state, lastStatus, flags: Byte;
 begin
   Check(ChangePort(0) = 0, 'ChangePort(0)');
   Check(AnsiString(ecf_version) <> '', 'ecf_version: ' + AnsiString(ecf_version));
@@ -88,11 +89,13 @@ begin
   Accepted('ecfLeituraX', ecfLeituraX('CAIXA 01'));
   Accepted('ecfReducaoZ', ecfReducaoZ('CAIXA 01'));
   Expect('ecfStatusImp after the Z reduction', ecfStatusImp, '00000001');
+  Accepted('ecfParamStatusImp', ecfParamStatusImp(state, lastStatus, flags));
+  Check((state = 0) and (flags = $08), 'ecfParamStatusImp: idle, Z reduction done');
 
   Accepted('ecfLeitMemFisc', ecfLeitMemFisc(4, '', '', 0, 9999, PAnsiChar(reportFile)));
   FillChar(info, SizeOf(info), 0);
   info.size := SizeOf(info);
-  Accepted('ecf_last_exchange', ecf_last_exchange(@info));
+  Accepted('ecf_last_exchange', ecf_last_exchange(info));
   Check((info.result = 0) and (info.bytes_received = info.bytes_expected),
     'ecf_last_exchange: the read-out came whole');
 end;
