@@ -66,6 +66,9 @@ static class ReceiptDay
         printer.XReading("CAIXA 01");
         printer.ZReduction("CAIXA 01");
         Expect("status after the Z reduction", printer.Status(), "00000001");
+        byte state, lastStatus, flags;
+        Expect("ecfParamStatusImp", Native.ecfParamStatusImp(out state, out lastStatus, out flags), 0);
+        Expect("state and flags: idle, Z reduction done", state * 0x100 + flags, 0x08);
         try
         {
             printer.SellItem("ARROZ TIPO 1 5KG", 23.90m, 1);

@@ -8,6 +8,7 @@
 // and reads the name back (code page 850 both ways; nothing is printed); after
 // the Z reduction a sale must be refused with an exception. Each check prints
 // one line; the exit status is 1 when any failed.
+import com.sun.jna.ptr.ByteByReference;
 import ecf.EcfLibrary;
 import ecf.Printer;
 import ecf.PrinterException;
@@ -71,6 +72,11 @@ public final class ReceiptDay {
         printer.xReading("CAIXA 01");
         printer.zReduction("CAIXA 01");
         expect("status after the Z reduction", printer.status(), "00000001");
+        ByteByReference state = new ByteByReference();
+        ByteByReference lastStatus = new ByteByReference();
+        ByteByReference flags = new ByteByReference();
+        expect("ecfParamStatusImp", ecf.ecfParamStatusImp(state, lastStatus, flags), 0);
+        expect("state and flags: idle, Z reduction done", state.getValue() * 0x100 + flags.getValue(), 0x08);
         try {
             printer.sellItem("ARROZ TIPO 1 5KG", new BigDecimal("23.90"), 1);
             check(false, "a sale after the Z reduction is refused");
