@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "../link/exchange_report.h"
 #include "composition.h"
 #include "ecf.h"
 #include "layout.h"
@@ -32,23 +33,27 @@ int32_t ECF_API ecfLinhaCheque(uint32_t advance, const char* text) {
     return ecf::send(linhaChequeRecord(advance, text));
 }
 
+// The cheques make several exchanges, or none when they stop before the line.
 int32_t ECF_API ecfImpCheque(uint32_t bank, const char* value, const char* payee,
                              const char* city, const char* date, const char* free_text) {
-    return imprimeCheque(LayoutBanco, bank, value, payee, city, date, free_text);
+    ecf::link::ExportCall call;
+    return call.returns(imprimeCheque(LayoutBanco, bank, value, payee, city, date, free_text));
 }
 
 int32_t ECF_API ecfImpChequeVexa(uint32_t bank, const char* value, const char* payee,
                                  const char* city, const char* date, const char* free_text) {
-    return imprimeCheque(LayoutBancoVexa, bank, value, payee, city, date, free_text);
+    ecf::link::ExportCall call;
+    return call.returns(imprimeCheque(LayoutBancoVexa, bank, value, payee, city, date, free_text));
 }
 
 int32_t ECF_API ecfChequeKorvan(uint32_t bank, const char* value, const char* payee,
                                 const char* city, const char* date, const char* extra1,
                                 const char* extra2, const char* extra3) {
+    ecf::link::ExportCall call;
     char layout[kDigitosLayout];
-    if (const int32_t r = LayoutBanco(bank, layout); r != 0) return r & 0xFF;
-    return ecf::send(chequeKorvanRecord(value, payee, city, date, extra1, extra2, extra3,
-                                        layout));
+    if (const int32_t r = LayoutBanco(bank, layout); r != 0) return call.returns(r & 0xFF);
+    return call.returns(ecf::send(chequeKorvanRecord(value, payee, city, date, extra1, extra2,
+                                                     extra3, layout)));
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <limits>
 #include <new>
 
+#include "../link/exchange_report.h"
 #include "memory_report.h"
 #include "report_file.h"
 
@@ -103,13 +104,14 @@ extern "C" {
 int32_t ECF_API ecfLeitMemFisc(unsigned char mode, const char* initial_date,
                                const char* final_date, uint32_t initial_reduction,
                                uint32_t final_reduction, const char* report_file) {
+    ecf::link::ExportCall call;  // the count, the read-out, or no exchange
     try {
-        return ecf::fiscaldata::readOutToFile(
+        return call.returns(ecf::fiscaldata::readOutToFile(
             ecf::fiscaldata::serialLine(),
             Selection{mode, initial_date, final_date, initial_reduction, final_reduction},
-            report_file);
+            report_file));
     } catch (...) {
-        return ecf::fiscaldata::kNoMemory;  // the report text could not be allocated
+        return call.returns(ecf::fiscaldata::kNoMemory);  // the report text could not be allocated
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "../link/exchange_report.h"
 #include "ecf.h"
 
 namespace ecf::fiscaldata {
@@ -67,10 +68,15 @@ int32_t paramCgcIe(PrinterLine& line, char* cgc, char* ie) {
 
 extern "C" {
 
-char* ECF_API ecfCGC_IE(void) { return ecf::fiscaldata::cgcIe(ecf::fiscaldata::serialLine()); }
+// The count query and the read-out, as one report.
+char* ECF_API ecfCGC_IE(void) {
+    ecf::link::ExportCall call;
+    return ecf::fiscaldata::cgcIe(ecf::fiscaldata::serialLine());
+}
 
 int32_t ECF_API ecfParamCGC_IE(char* cgc, char* ie) {
-    return ecf::fiscaldata::paramCgcIe(ecf::fiscaldata::serialLine(), cgc, ie);
+    ecf::link::ExportCall call;
+    return call.returns(ecf::fiscaldata::paramCgcIe(ecf::fiscaldata::serialLine(), cgc, ie));
 }
 
 }  // extern "C"

@@ -119,13 +119,20 @@ bool sameApartFromParity(const termios& a, const termios& b) {
 OpenError PosixPort::open(const char* name) {
     close();
     const std::string path = devicePathFor(name);
+    details_ = OpenDetails{};
+    setDevice(details_, path.c_str());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return isAccessError(errno) ? OpenError::accessDenied : OpenError::other;
+    if (fd < 0) {
+        details_.systemError = static_cast<uint32_t>(errno);
+        return isAccessError(errno) ? OpenError::accessDenied : OpenError::other;
+    }
     // Exclusive use for the whole exchange: a device locked by anyone else is
     // in use, and nothing is sent.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int e = errno;
         ::close(fd);
+        details_.systemError = static_cast<uint32_t>(e);
+        details_.lockFailed = true;
         return isAccessError(e) ? OpenError::accessDenied : OpenError::other;
     }
     fd_ = fd;

@@ -37,6 +37,7 @@ public:
     ~PosixPort() override { close(); }
 
     OpenError open(const char* name) override;
+    const OpenDetails& openDetails() const override { return details_; }
     uint32_t applyLineSettings(const LineSettings& settings) override;
     uint32_t purge(uint32_t flags) override;
     uint32_t setTimeouts(const CommTimeouts& timeouts) override;
@@ -50,6 +51,7 @@ public:
 
 private:
     int fd_ = -1;
+    OpenDetails details_;
     CommTimeouts timeouts_{0, 0, 0, 0, 0};
     uint8_t errorChar_ = '#';
 };

@@ -80,6 +80,8 @@ uint32_t Win32Port::lastFailure() const {
 OpenError Win32Port::open(const char* name) {
     close();
     const std::string device = win32DeviceName(name);
+    details_ = OpenDetails{};
+    setDevice(details_, device.c_str());
     api_.setLastError(0);
     const HANDLE h = api_.createFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
@@ -89,6 +91,9 @@ OpenError Win32Port::open(const char* name) {
         return OpenError::none;
     }
     if (isHandle(h)) api_.closeHandle(h);  // else the port stays held until unload
+    details_.systemError = error;
+    // Opened without sharing: access denied means another holder.
+    details_.lockFailed = error == ERROR_ACCESS_DENIED;
     switch (error) {
         case ERROR_ALREADY_EXISTS: return OpenError::alreadyExists;
         case ERROR_ACCESS_DENIED: return OpenError::accessDenied;

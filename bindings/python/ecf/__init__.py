@@ -7,7 +7,9 @@
     text = printer.StatusCupom(0)            # text forms return str
     result, fields = printer.ParamStatusCup()   # out-parameters come back as a dict
 
-Every export of the library is a method, named without the "ecf" prefix. The
+Every export of the library is a method, named without the "ecf" prefix (the
+extensions without "ecf_": printer.version()), but for ecf_last_exchange,
+whose struct this binding does not map. The
 signatures are read from the library's export list (ecf.exports), the same
 list the C header and the command-line tool are checked against. Texts go to
 and come from the printer in code page 850.
@@ -31,7 +33,12 @@ _ARG_TYPES = {
     "str": ctypes.c_char_p,
     "outbyte": ctypes.POINTER(ctypes.c_ubyte),
 }
-_RESULT_TYPES = {"i32": ctypes.c_int32, "i16": ctypes.c_int16, "text": ctypes.c_char_p}
+_RESULT_TYPES = {
+    "i32": ctypes.c_int32,
+    "i16": ctypes.c_int16,
+    "text": ctypes.c_char_p,
+    "ctext": ctypes.c_char_p,
+}
 _RANGES = {
     "i32": (-(2**31), 2**31 - 1),
     "u32": (0, 2**32 - 1),
@@ -50,7 +57,14 @@ class Export:
 
     @property
     def short_name(self):
-        return self.name[3:] if self.name.startswith("ecf") else self.name
+        for prefix in ("ecf_", "ecf"):
+            if self.name.startswith(prefix):
+                return self.name[len(prefix):]
+        return self.name
+
+    @property
+    def bindable(self):
+        return all(kind in _ARG_TYPES or kind == "out" for kind, _, _ in self.params)
 
     @property
     def inputs(self):
@@ -128,7 +142,9 @@ class Library:
 
     def __init__(self, path=None, exports=None):
         self._dll = ctypes.CDLL(path or find_library())
-        self.exports = read_exports(exports or find_exports_file())
+        # Exports with an argument kind that has no binding here (the exchange
+        # report's struct) are left out.
+        self.exports = [e for e in read_exports(exports or find_exports_file()) if e.bindable]
         for export in self.exports:
             setattr(self, export.short_name, self._bind(export))
 
@@ -164,6 +180,8 @@ class Library:
                         raise ValueError("%s: %s must be in %d..%d" % (export.short_name, pname, low, high))
                     values.append(value)
             result = function(*values)
+            if export.result == "ctext":
+                return result.decode("utf-8") if result is not None else ""
             if export.result == "text":
                 return _decode(result)
             if not buffers:

@@ -63,6 +63,7 @@ class BindingTest(unittest.TestCase):
         self.assertEqual(len(names), len(self.lib.exports))
         for name in names:
             self.assertTrue(callable(getattr(self.lib, name)), name)
+        self.assertEqual(self.lib.result_text(1010, None), "porta em uso")  # a static text
 
     def test_a_receipt_with_texts_and_out_parameters(self):
         lib = self.lib
@@ -129,6 +130,18 @@ class ToolTest(unittest.TestCase):
                 done = self.run_tool(*args)
                 self.assertNotEqual(done.returncode, 0)
                 self.assertTrue(done.stderr.strip())
+
+    def test_ecf_trace_is_read_when_the_library_loads(self):
+        trace = os.path.join(self.printer.dir.name, "trace.log")
+        for path in (trace, self.printer.dir.name):  # a file, then a directory
+            env = dict(os.environ, ECF_COM1=self.printer.link, ECF_TRACE=path)
+            done = subprocess.run([os.environ["ECF_TOOL"], "StatusImp"], env=env,
+                                  capture_output=True, text=True, timeout=60)
+            self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        with open(trace) as f:
+            lines = f.read().splitlines()
+        self.assertEqual(len(lines), 1)
+        self.assertIn(" cmd=StatusImp code=DF sent=1B66DF0000A0 recv=", lines[0])
 
     def test_device_option_points_the_port_at_a_path(self):
         done = subprocess.run(
