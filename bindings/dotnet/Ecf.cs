@@ -383,5 +383,17 @@ namespace Ecf
         public static extern int ecfImpChequeVexa(uint bank, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string value, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string payee, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string city, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string date, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string free_text);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         public static extern int ecfChequeKorvan(uint bank, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string value, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string payee, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string city, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string date, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string extra1, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string extra2, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string extra3);
+
+        // Extensions: the exchange report, the trace, the version, result texts
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        public static extern int ecf_last_exchange(ref ExchangeInfo info);
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        [return: MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(ModuleText), MarshalCookie = "utf-8")]
+        public static extern string ecf_result_text(int result, [MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(Cp850String))] string language);
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        [return: MarshalAs(UnmanagedType.CustomMarshaler, MarshalTypeRef = typeof(ModuleText), MarshalCookie = "utf-8")]
+        public static extern string ecf_version();
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        public static extern int ecf_set_trace([MarshalAs(UnmanagedType.LPStr)] string path);
     }
 }

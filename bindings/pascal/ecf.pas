@@ -263,6 +263,16 @@ function ecfImpChequeVexa(bank: LongWord; value: PAnsiChar; payee: PAnsiChar; ci
 function ecfChequeKorvan(bank: LongWord; value: PAnsiChar; payee: PAnsiChar; city: PAnsiChar; date: PAnsiChar; extra1: PAnsiChar; extra2: PAnsiChar; extra3: PAnsiChar): LongInt;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
 
+{ Extensions: the exchange report, the trace, the version, result texts }
+function ecf_last_exchange(var info: TEcfExchangeInfo): LongInt;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
+function ecf_result_text(result_: LongInt; language: PAnsiChar): PAnsiChar;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
+function ecf_version: PAnsiChar;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
+function ecf_set_trace(path: PAnsiChar): LongInt;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external EcfLibraryName;
+
 implementation
 
 end.

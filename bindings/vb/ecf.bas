@@ -184,6 +184,11 @@ Public Declare PtrSafe Function ecfLinhaCheque Lib "ecf.dll" (ByVal lAdvance As 
 Public Declare PtrSafe Function ecfImpCheque Lib "ecf.dll" (ByVal lBank As Long, ByVal sValue As String, ByVal sPayee As String, ByVal sCity As String, ByVal sDate As String, ByVal sFreeText As String) As Long
 Public Declare PtrSafe Function ecfImpChequeVexa Lib "ecf.dll" (ByVal lBank As Long, ByVal sValue As String, ByVal sPayee As String, ByVal sCity As String, ByVal sDate As String, ByVal sFreeText As String) As Long
 Public Declare PtrSafe Function ecfChequeKorvan Lib "ecf.dll" (ByVal lBank As Long, ByVal sValue As String, ByVal sPayee As String, ByVal sCity As String, ByVal sDate As String, ByVal sExtra1 As String, ByVal sExtra2 As String, ByVal sExtra3 As String) As Long
+' Extensions: the exchange report, the trace, the version, result texts
+Public Declare PtrSafe Function ecf_last_exchange Lib "ecf.dll" (ByRef Info As EcfExchangeInfo) As Long
+Public Declare PtrSafe Function ecf_result_text Lib "ecf.dll" (ByVal lResult As Long, ByVal sLanguage As String) As LongPtr
+Public Declare PtrSafe Function ecf_version Lib "ecf.dll" () As LongPtr
+Public Declare PtrSafe Function ecf_set_trace Lib "ecf.dll" (ByVal sPath As String) As Long
 Private Declare PtrSafe Function lstrlenA Lib "kernel32" (ByVal p As LongPtr) As Long
 Private Declare PtrSafe Sub RtlMoveMemory Lib "kernel32" (ByRef destination As Any, ByVal source As LongPtr, ByVal length As Long)
 #Else
@@ -259,6 +264,11 @@ Public Declare Function ecfLinhaCheque Lib "ecf.dll" (ByVal lAdvance As Long, By
 Public Declare Function ecfImpCheque Lib "ecf.dll" (ByVal lBank As Long, ByVal sValue As String, ByVal sPayee As String, ByVal sCity As String, ByVal sDate As String, ByVal sFreeText As String) As Long
 Public Declare Function ecfImpChequeVexa Lib "ecf.dll" (ByVal lBank As Long, ByVal sValue As String, ByVal sPayee As String, ByVal sCity As String, ByVal sDate As String, ByVal sFreeText As String) As Long
 Public Declare Function ecfChequeKorvan Lib "ecf.dll" (ByVal lBank As Long, ByVal sValue As String, ByVal sPayee As String, ByVal sCity As String, ByVal sDate As String, ByVal sExtra1 As String, ByVal sExtra2 As String, ByVal sExtra3 As String) As Long
+' Extensions: the exchange report, the trace, the version, result texts
+Public Declare Function ecf_last_exchange Lib "ecf.dll" (ByRef Info As EcfExchangeInfo) As Long
+Public Declare Function ecf_result_text Lib "ecf.dll" (ByVal lResult As Long, ByVal sLanguage As String) As Long
+Public Declare Function ecf_version Lib "ecf.dll" () As Long
+Public Declare Function ecf_set_trace Lib "ecf.dll" (ByVal sPath As String) As Long
 Private Declare Function lstrlenA Lib "kernel32" (ByVal p As Long) As Long
 Private Declare Sub RtlMoveMemory Lib "kernel32" (ByRef destination As Any, ByVal source As Long, ByVal length As Long)
 #End If

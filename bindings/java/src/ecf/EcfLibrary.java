@@ -305,4 +305,10 @@ public interface EcfLibrary extends Library {
     int ecfImpCheque(int bank, String value, String payee, String city, String date, String free_text);
     int ecfImpChequeVexa(int bank, String value, String payee, String city, String date, String free_text);
     int ecfChequeKorvan(int bank, String value, String payee, String city, String date, String extra1, String extra2, String extra3);
+
+    // Extensions: the exchange report, the trace, the version, result texts
+    int ecf_last_exchange(ExchangeInfo info);
+    Pointer ecf_result_text(int result, String language);
+    Pointer ecf_version();
+    int ecf_set_trace(FileName path);
 }
