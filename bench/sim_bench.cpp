@@ -11,43 +11,17 @@
 #include <vector>
 
 #include "ecf.h"
-#include "ecfsim/line.h"
-#include "ecfsim/simulator.h"
 #include "link/link.h"
 #include "bench_support.h"
+#include "sim_on_pty.h"
 #include "wire_printer.h"
 
 namespace {
 
+using ecf::bench::SimOnPty;
 using ecf::bench::wireMs;
 
 using Clock = std::chrono::steady_clock;
-
-// The simulator as installed at a shop, serving a fresh pty on its own thread.
-class SimOnPty {
-public:
-    explicit SimOnPty(bool realtime) {
-        ecfsim::SimulatorOptions options;
-        options.realtime = realtime;
-        sim_ = std::make_unique<ecfsim::Simulator>(
-            ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds())), options);
-        sim_->setPaperSink([](const std::string&) {});
-        thread_ = std::thread([this] { sim_->serve(pty_.master()); });
-        ::setenv("ECF_COM1", pty_.slavePath().c_str(), 1);
-        ChangePort(0);
-    }
-    ~SimOnPty() {
-        sim_->stop();
-        thread_.join();
-    }
-    SimOnPty(const SimOnPty&) = delete;
-    SimOnPty& operator=(const SimOnPty&) = delete;
-
-private:
-    ecfsim::PseudoTerminal pty_;
-    std::unique_ptr<ecfsim::Simulator> sim_;
-    std::thread thread_;
-};
 
 template <typename Call>
 void simExchanges(benchmark::State& state, std::size_t record, std::size_t reply, Call call) {

@@ -1,7 +1,7 @@
 // ecf-sim: a fiscal printer on a pseudo-terminal (or a serial device).
 //
-//   ecf-sim [--link PATH] [--device PATH] [--state FILE] [--paper FILE]
-//           [--realtime] [--fault SPEC]
+//   ecf-sim [--link PATH] [--device PATH | --listen HOST:PORT [--rfc2217]]
+//           [--state FILE] [--paper FILE] [--realtime] [--fault SPEC]
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include "ecfsim/line.h"
 #include "ecfsim/simulator.h"
 #include "ecfsim/state_file.h"
+#include "ecfsim/tcp_line.h"
 
 namespace {
 
@@ -21,17 +22,21 @@ constexpr const char* kUsage =
     "usage: ecf-sim [options]\n"
     "  --link PATH      make PATH a symlink to the printer's line (removed at exit)\n"
     "  --device PATH    serve a serial device instead of a new pseudo-terminal\n"
+    "  --listen HOST:PORT  serve TCP clients instead, one at a time (port 0: any)\n"
+    "  --rfc2217        over TCP, speak Telnet with the COM-PORT-OPTION\n"
     "  --state FILE     keep the fiscal memory, counters and tables in FILE\n"
     "  --paper FILE     append what the printer prints to FILE (default: stdout)\n"
     "  --realtime       pace the line at 9600 baud 8E1 (about 1.146 ms a byte)\n"
     "  --fault SPEC     misbehave: silent, late:MS, short:N, garbage, cut or\n"
     "                   status:N, each optionally /P for every P-th answer only\n"
     "  --help           this text\n"
-    "Prints the path of the line on the first line of standard output.\n";
+    "Prints the path of the line (or HOST:PORT) on the first line of standard output.\n";
 
 struct Options {
     std::string link;
     std::string device;
+    std::string listen;
+    bool rfc2217 = false;
     std::string state;
     std::string paper;
     bool realtime = false;
@@ -55,6 +60,8 @@ bool parse(int argc, char** argv, Options& o) {
         bool ok = true;
         if (a == "--link") ok = value(o.link);
         else if (a == "--device") ok = value(o.device);
+        else if (a == "--listen") ok = value(o.listen);
+        else if (a == "--rfc2217") o.rfc2217 = true;
         else if (a == "--state") ok = value(o.state);
         else if (a == "--paper") ok = value(o.paper);
         else if (a == "--fault") ok = value(o.fault);
@@ -132,9 +139,14 @@ int main(int argc, char** argv) {
     try {
         std::unique_ptr<ecfsim::PseudoTerminal> pty;
         std::unique_ptr<ecfsim::SerialDevice> device;
+        std::unique_ptr<ecfsim::TcpLine> network;
         std::string linePath;
         int fd = -1;
-        if (!o.device.empty()) {
+        if (!o.listen.empty()) {
+            network = std::make_unique<ecfsim::TcpLine>(o.listen, o.rfc2217);
+            fd = network->printerSide();
+            linePath = network->address();
+        } else if (!o.device.empty()) {
             device = std::make_unique<ecfsim::SerialDevice>(o.device);
             fd = device->fd();
             linePath = o.device;

@@ -1,6 +1,6 @@
 // ecf: call any export of the library from a shell.
 //
-//   ecf [--port COM1..COM4] [--device PATH] [--json] COMMAND ARGUMENTS...
+//   ecf [--port COM1..COM4] [--device PATH|URL] [--json] COMMAND ARGUMENTS...
 //
 // COMMAND is an export's name without the "ecf" prefix (VendaItem) or its
 // kebab-case alias (venda-item). The exit status is 0 only when the result is 0.
@@ -117,7 +117,9 @@ int main(int argc, char** argv) {
     bool json = false;
     app.add_option("--port", port, "Port to use: COM1..COM4")
         ->check(CLI::IsMember({"COM1", "COM2", "COM3", "COM4"}));
-    app.add_option("--device", device, "Device path of the port (sets ECF_COMn for this call)");
+    app.add_option("--device", device,
+                   "Device path of the port, or tcp://HOST:PORT or rfc2217://HOST:PORT for a "
+                   "printer on the network (sets ECF_COMn for this call)");
     app.add_flag("--json", json, "Print the outcome as one JSON object");
     app.require_subcommand(1);
 

@@ -1,13 +1,16 @@
 #include "win32_port.h"
 
-#include <cstdlib>
 #include <memory>
 
+#include "choosing_port.h"
 #include "platform_port.h"
+#include "port_environment.h"
 
 namespace ecf::link {
 
-std::unique_ptr<SerialPort> makePlatformPort() { return std::make_unique<Win32Port>(); }
+std::unique_ptr<SerialPort> makePlatformPort() {
+    return std::make_unique<ChoosingPort>(std::make_unique<Win32Port>(), &win32DeviceName);
+}
 
 const Win32Api& systemWin32Api() {
     static const Win32Api api{&::SetLastError,       &::GetLastError,       &::CreateFileA,
@@ -40,10 +43,7 @@ std::string win32DeviceName(const char* name) {
     std::string device = name != nullptr ? name : "";
     if (device.size() == 4) {
         if (const unsigned n = comNumber(device); n >= 1 && n <= 4) {
-            const std::string variable = "ECF_COM" + std::to_string(n);
-            if (const char* override = std::getenv(variable.c_str());
-                override != nullptr && *override != '\0')
-                device = override;
+            if (const char* override = portFromEnvironment(n)) device = override;
         }
     }
     if (comNumber(device) >= 10) return "\\\\.\\" + device;

@@ -2,7 +2,8 @@
 
     import ecf
     printer = ecf.Library()                 # finds libecf (or ECF_LIBRARY=path)
-    printer.ChangePort(0)                    # COM1, i.e. $ECF_COM1 on Linux
+    printer.ChangePort(0)                    # COM1, i.e. $ECF_COM1: a device path,
+                                             # or tcp://HOST:PORT, rfc2217://HOST:PORT
     status = printer.VendaItem("ARROZ", "1234", 7)
     text = printer.StatusCupom(0)            # text forms return str
     result, fields = printer.ParamStatusCup()   # out-parameters come back as a dict

@@ -6,6 +6,7 @@ program); the build's test runner sets them.
 
 import json
 import os
+import socket
 import subprocess
 import sys
 import tempfile
@@ -151,6 +152,49 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
         missing = self.run_tool("--device", "/nonexistent/tty", "SubTotal")
         self.assertIn("1030", missing.stdout)
+
+
+class NetworkPortTest(unittest.TestCase):
+    """The binding and the tool take a URL wherever they take a port."""
+
+    def setUp(self):
+        self.printers = {}
+        for scheme, options in (("tcp", []), ("rfc2217", ["--rfc2217"])):
+            process = subprocess.Popen(
+                [os.environ["ECF_SIM"], "--listen", "127.0.0.1:0", *options, "--paper", os.devnull],
+                stdout=subprocess.PIPE, text=True,
+            )
+            self.addCleanup(process.stdout.close)
+            self.addCleanup(process.wait, 10)
+            self.addCleanup(process.terminate)
+            self.printers[scheme] = f"{scheme}://{process.stdout.readline().strip()}"
+
+    def test_binding_and_tool_on_urls(self):
+        lib = ecf.Library()
+        previous = os.environ.get("ECF_COM1")
+        try:
+            for url in self.printers.values():
+                with self.subTest(url=url):
+                    os.environ["ECF_COM1"] = url
+                    lib.ChangePort(0)
+                    self.assertEqual(lib.VendaItem("CAFE 500G", "1590", 1), 0)
+                    self.assertFalse(lib.StatusCupom(0).startswith("Erro"))
+                    done = subprocess.run([os.environ["ECF_TOOL"], "--device", url, "SubTotal"],
+                                          capture_output=True, text=True, timeout=60)
+                    self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        finally:
+            if previous is None:
+                os.environ.pop("ECF_COM1", None)
+            else:
+                os.environ["ECF_COM1"] = previous
+
+    def test_a_second_client_finds_the_port_in_use(self):
+        host, port = self.printers["rfc2217"].split("//")[1].rsplit(":", 1)
+        with socket.create_connection((host, int(port))):
+            time.sleep(0.1)  # the printer takes the first client
+            done = subprocess.run([os.environ["ECF_TOOL"], "--device", self.printers["rfc2217"], "SubTotal"],
+                                  capture_output=True, text=True, timeout=60)
+        self.assertIn("1010", done.stdout)
 
 
 if __name__ == "__main__":
