@@ -1,16 +1,19 @@
 // ecf-sim: a fiscal printer on a pseudo-terminal (or a serial device).
 //
 //   ecf-sim [--link PATH] [--device PATH | --listen HOST:PORT [--rfc2217]]
-//           [--state FILE [--fresh]] [--paper FILE] [--realtime] [--fault SPEC]
+//           [--state FILE [--fresh]] [--paper FILE] [--frames FILE]
+//           [--clock SECONDS] [--realtime] [--fault SPEC]
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ecfsim/line.h"
 #include "ecfsim/simulator.h"
@@ -29,6 +32,8 @@ constexpr const char* kUsage =
     "  --state FILE     keep the fiscal memory, counters and tables in FILE\n"
     "  --fresh          start a fresh printer, replacing what FILE holds\n"
     "  --paper FILE     append what the printer prints to FILE (default: stdout)\n"
+    "  --frames FILE    append every frame read and its answer to FILE, in hex\n"
+    "  --clock SECONDS  stop the printer's clock at SECONDS since 1970 (UTC)\n"
     "  --realtime       pace the line at 9600 baud 8E1 (about 1.146 ms a byte)\n"
     "  --fault SPEC     misbehave: silent, late:MS, short:N, garbage, cut or\n"
     "                   status:N, each optionally /P for every P-th answer only\n"
@@ -42,6 +47,8 @@ struct Options {
     bool rfc2217 = false;
     std::string state;
     std::string paper;
+    std::string frames;
+    std::string clock;
     bool realtime = false;
     bool fresh = false;
     std::string fault;
@@ -68,6 +75,10 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--rfc2217") o.rfc2217 = true;
         else if (a == "--state") ok = value(o.state);
         else if (a == "--paper") ok = value(o.paper);
+        else if (a == "--frames") ok = value(o.frames);
+        else if (a == "--clock")
+            ok = value(o.clock) && !o.clock.empty() && o.clock.size() <= 12 &&
+                 o.clock.find_first_not_of("0123456789") == std::string::npos;
         else if (a == "--fault") ok = value(o.fault);
         else if (a == "--realtime") o.realtime = true;
         else if (a == "--fresh") o.fresh = true;
@@ -146,7 +157,7 @@ struct Start {
 
 // The printer the state file holds, or a fresh one where there is no file
 // yet or --fresh asks for one. The file is locked first.
-Start startFrom(const Options& o) {
+Start startFrom(const Options& o, const ecfsim::Printer::HostClock& clock) {
     Start s;
     if (!o.state.empty()) {
         s.savedAt = ecfsim::resolveLinks(o.state, o.fresh);
@@ -164,7 +175,7 @@ Start startFrom(const Options& o) {
             }
         }
     }
-    s.model = ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds()));
+    s.model = ecfsim::freshModel(ecfsim::localDateTime(clock()));
     return s;
 }
 
@@ -174,6 +185,33 @@ struct FileCloser {
         if (f != nullptr) std::fclose(f);
     }
 };
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens `path` for appending; an empty path opens nothing.
+bool openToAppend(const std::string& path, File& file) {
+    if (path.empty()) return true;
+    file.reset(std::fopen(path.c_str(), "a"));
+    if (!file) {
+        std::fprintf(stderr, "ecf-sim: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// One line per frame: how it ended, its record (lead byte onward, without ESC
+// and checksum) and the printer's answer, both in hex.
+void logExchange(std::FILE* out, const ecfsim::FrameEvent& frame,
+                 const std::vector<uint8_t>& answer) {
+    static const char* const kKinds[] = {"command", "bad-checksum", "unknown-code", "bad-lead",
+                                         "cut-short"};
+    std::fputs(kKinds[static_cast<int>(frame.kind)], out);
+    std::fputc(' ', out);
+    for (uint8_t b : frame.record) std::fprintf(out, "%02x", b);
+    std::fputs(" -> ", out);
+    for (uint8_t b : answer) std::fprintf(out, "%02x", b);
+    std::fputc('\n', out);
+    std::fflush(out);
+}
 
 }  // namespace
 
@@ -184,9 +222,16 @@ int main(int argc, char** argv) {
     ecfsim::SimulatorOptions options;
     options.realtime = o.realtime;
 
+    // A stopped clock: runs against fresh printers print the same dates and times.
+    ecfsim::Printer::HostClock clock = ecfsim::systemSeconds;
+    if (!o.clock.empty()) {
+        const int64_t stopped = std::stoll(o.clock);
+        clock = [stopped] { return stopped; };
+    }
+
     Start start;
     try {
-        start = startFrom(o);
+        start = startFrom(o, clock);
     } catch (const ecfsim::StateFileError& e) {
         std::fprintf(stderr, "ecf-sim: %s\n", e.what());
         return 2;
@@ -200,15 +245,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::unique_ptr<std::FILE, FileCloser> paperFile;
-    if (!o.paper.empty()) {
-        paperFile.reset(std::fopen(o.paper.c_str(), "a"));
-        if (!paperFile) {
-            std::fprintf(stderr, "ecf-sim: cannot open %s: %s\n", o.paper.c_str(),
-                         std::strerror(errno));
-            return 2;
-        }
-    }
+    File paperFile;
+    File framesFile;
+    if (!openToAppend(o.paper, paperFile) || !openToAppend(o.frames, framesFile)) return 2;
 
     try {
         std::unique_ptr<ecfsim::PseudoTerminal> pty;
@@ -237,7 +276,7 @@ int main(int argc, char** argv) {
             }
         }
 
-        ecfsim::Simulator simulator(std::move(start.model), options);
+        ecfsim::Simulator simulator(std::move(start.model), options, clock);
         if (auto fault = o.fault.empty() ? std::nullopt : ecfsim::parseFault(o.fault)) {
             simulator.inject(*fault);
         } else if (!o.fault.empty()) {
@@ -250,6 +289,12 @@ int main(int argc, char** argv) {
             std::fputc('\n', out);
             std::fflush(out);
         });
+        if (framesFile) {
+            simulator.setExchangeSink([out = framesFile.get()](const ecfsim::FrameEvent& frame,
+                                                              const std::vector<uint8_t>& answer) {
+                logExchange(out, frame, answer);
+            });
+        }
         if (!o.state.empty() && !start.loaded && !simulator.save()) return 2;  // a fresh printer
 
         std::printf("%s\n", linePath.c_str());

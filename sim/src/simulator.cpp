@@ -128,6 +128,11 @@ void Simulator::inject(const Fault& fault) {
 
 void Simulator::clearFaults() { inject(Fault{}); }
 
+void Simulator::setExchangeSink(ExchangeSink sink) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    exchangeSink_ = std::move(sink);
+}
+
 bool Simulator::save() {
     std::lock_guard<std::mutex> lock(mutex_);
     return saveLocked();
@@ -211,7 +216,10 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
         ++stats_.frames;
         if (event.kind != FrameEvent::Kind::command) ++stats_.badFrames;
         const Fault fault = takeFault();
-        if (fault.kind == Fault::Kind::silent) return;
+        if (fault.kind == Fault::Kind::silent) {
+            if (exchangeSink_) exchangeSink_(event, bytes);
+            return;
+        }
         if (fault.kind == Fault::Kind::status) {
             bytes.push_back(static_cast<uint8_t>(fault.value));
         } else {
@@ -225,6 +233,7 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
             bytes = std::move(a.bytes);
             applyFault(fault, bytes, readyAt);
         }
+        if (exchangeSink_) exchangeSink_(event, bytes);
     }
     schedule(bytes, readyAt);
 }

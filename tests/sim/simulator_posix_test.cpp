@@ -9,7 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "ecf.h"
 #include "ecfsim/state_file.h"
@@ -35,6 +38,12 @@ Bytes statusOf(Status s) { return {static_cast<uint8_t>(s)}; }
 TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
     SimFixture sim;
     RawLine line(sim.path());
+    std::mutex logMutex;
+    std::vector<Bytes> logged;  // the answers the exchange sink saw, one per frame
+    sim.simulator().setExchangeSink([&](const ecfsim::FrameEvent&, const Bytes& answer) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        logged.push_back(answer);
+    });
     Bytes badChecksum = frame(r::subtotal());
     badChecksum.back() ^= 0x5A;
     struct {
@@ -62,6 +71,9 @@ TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
     }
     EXPECT_EQ(sim.model().counters.coo, 1u) << "only the X reading printed";
     EXPECT_EQ(sim.simulator().stats().badFrames, 4u);
+    std::lock_guard<std::mutex> lock(logMutex);
+    ASSERT_EQ(logged.size(), std::size(cases)) << "one logged exchange per frame";
+    for (std::size_t i = 0; i < logged.size(); ++i) EXPECT_EQ(logged[i], cases[i].answer) << cases[i].name;
 }
 
 // What leaves the printer under each fault, and whether the command was

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -90,6 +91,12 @@ public:
     void inject(const Fault& fault);
     void clearFaults();
 
+    // Called with every frame read and the bytes that leave the printer for
+    // it (after any fault), on the serving thread.
+    using ExchangeSink =
+        std::function<void(const FrameEvent& frame, const std::vector<uint8_t>& answer)>;
+    void setExchangeSink(ExchangeSink sink);
+
     // Writes the state file now (if there is one); false on failure.
     bool save();
     SimulatorStats stats() const;
@@ -116,6 +123,7 @@ private:
     TimePoint inputClock_{};
     TimePoint outputClock_{};
     Fault fault_;
+    ExchangeSink exchangeSink_;
     uint64_t faultCounter_ = 0;
     uint64_t random_ = 0x9E3779B97F4A7C15ULL;
     SimulatorStats stats_;
