@@ -92,6 +92,18 @@ class BindingTest(unittest.TestCase):
         self.assertIsInstance(status["byte3"], int)
         self.assertEqual(len(lib.StatusCupom(0)), 67)
 
+    def test_the_extensions_report_the_last_exchange(self):
+        lib = self.lib
+        if not hasattr(lib._dll, "ecf_last_exchange"):
+            self.skipTest("this libecf has no ecf_ exports")
+        self.assertEqual(lib.version(), ecf.__version__)
+        self.assertTrue(lib.result_text(1010, "en"))
+        lib.StatusImp()
+        result, outputs = lib.last_exchange()
+        (info,) = outputs.values()
+        self.assertEqual(result, 0)
+        self.assertEqual((info.result, info.port, info.exchanges), (0, b"COM1", 1))
+
     def test_what_cannot_be_sent_faithfully_is_refused_and_nothing_sent(self):
         lib = self.lib
         cases = [
