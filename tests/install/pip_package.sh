@@ -10,6 +10,7 @@ source=$(cd "$(dirname "$0")/../../bindings/python" && pwd)
 
 rm -rf "$venv"
 "$python" -m venv "$venv"
-PIP_NO_INDEX=1 PIP_DISABLE_PIP_VERSION_CHECK=1 "$venv/bin/python" -m pip install --quiet "$source"
+PIP_NO_INDEX=1 PIP_NO_CACHE_DIR=1 PIP_DISABLE_PIP_VERSION_CHECK=1 \
+  "$venv/bin/python" -m pip install --quiet "$source"
 cd "$source/tests"
 exec "$venv/bin/python" -m unittest -v test_against_simulator
