@@ -44,9 +44,17 @@ inline void putDigits(uint8_t* field, std::size_t width, uint32_t value) {
     }
 }
 
+// Bytes field: s as it stands, up to its NUL or the field's width; the rest
+// of the field stays as it was.
+inline void putBytes(uint8_t* field, std::size_t width, const char* s) {
+    if (s == nullptr) return;
+    for (std::size_t i = 0; i < width && s[i] != '\0'; ++i) field[i] = static_cast<uint8_t>(s[i]);
+}
+
 template <std::size_t Length>
 class Record {
 public:
+    Record() = default;
     explicit Record(uint8_t lead) { bytes_[0] = lead; }
     Record(uint8_t lead, uint8_t code) {
         bytes_[0] = lead;

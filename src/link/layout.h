@@ -1,0 +1,249 @@
+// Record layouts as data. A command record's layout is a table that lists
+// every position of the record, in order, as the layout is written down: the
+// lead byte, the command code, the fixed bytes and zero runs, and the fields
+// that carry the export's arguments. The table builds the record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "record.h"
+
+namespace ecf {
+
+// A constant table: its rows and how many.
+template <typename Row>
+struct Table {
+    const Row* first = nullptr;
+    std::size_t count = 0;
+    constexpr const Row* begin() const { return first; }
+    constexpr const Row* end() const { return first + count; }
+    constexpr std::size_t size() const { return count; }
+    constexpr const Row& operator[](std::size_t i) const { return first[i]; }
+    // The first n rows: the layout of a shorter form of the same record.
+    constexpr Table prefix(std::size_t n) const { return {first, n < count ? n : count}; }
+};
+
+template <typename Row, std::size_t N>
+constexpr Table<Row> tableOf(const Row (&rows)[N]) {
+    return {rows, N};
+}
+
+// --- Command records --------------------------------------------------------
+
+enum class FieldKind : uint8_t {
+    fixed,           // a constant byte over the whole width (the lead byte, blanks, ',')
+    zeros,           // 0x00 over the whole width
+    command,         // the command code of the layout
+    // The kinds below take one argument each, a string:
+    text,            // left-aligned, blank-filled, cut at its end
+    rightAligned,    // right-aligned, blank-filled, cut at its beginning
+    bytes,           // copied as it stands up to its NUL; the rest stays 0x00
+    // ... or a number:
+    digits,          // its lowest decimal digits, leading zeros
+    byte,            // its low 8 bits, as they are
+    indexCharacter,  // itself plus '0', modulo 256
+};
+
+constexpr bool takesArgument(FieldKind k) { return k >= FieldKind::text; }
+constexpr bool takesText(FieldKind k) {
+    return k == FieldKind::text || k == FieldKind::rightAligned || k == FieldKind::bytes;
+}
+
+struct Field {
+    const char* name;  // "" for bytes that carry no argument
+    uint16_t position;
+    uint16_t width;
+    FieldKind kind;
+    uint8_t value = 0;  // the byte of a fixed field
+};
+
+constexpr Field kLeadField{"lead", 0, 1, FieldKind::fixed, kLeadByte};
+constexpr Field kFreeLineLeadField{"lead", 0, 1, FieldKind::fixed, kFreeLineLeadByte};
+constexpr Field kCommandField{"command", 1, 1, FieldKind::command};
+
+// A record of the code alone, zeros up to its length.
+template <uint16_t Length>
+inline constexpr Field kCodeOnlyFields[] = {
+    kLeadField,
+    kCommandField,
+    {"", 2, Length - 2, FieldKind::zeros},
+};
+
+// A command record: its code, its length and its fields. Several codes may
+// share one table of fields, and a shorter form may use the first rows of a
+// longer one's.
+struct Layout {
+    const char* senders;  // the exports that send the record
+    uint8_t code;         // unused by the free line, which has none
+    uint16_t length;
+    Table<Field> fields;
+};
+
+// Every position of the record lies in exactly one field, in table order.
+constexpr bool coversEveryPosition(const Layout& layout) {
+    std::size_t next = 0;
+    for (const Field& f : layout.fields) {
+        if (f.position != next || f.width == 0) return false;
+        if (f.kind == FieldKind::command && (f.position != 1 || f.width != 1)) return false;
+        next += f.width;
+    }
+    return next == layout.length;
+}
+
+constexpr std::size_t argumentCount(const Layout& layout) {
+    std::size_t n = 0;
+    for (const Field& f : layout.fields) n += takesArgument(f.kind) ? 1 : 0;
+    return n;
+}
+
+// Leaves an argument's field as the zeroed record has it.
+struct NotWritten {};
+constexpr NotWritten kNotWritten{};
+
+// One argument of a record: a string, a number (read as unsigned 32 bits: a
+// signed byte is first extended with its sign) or nothing.
+struct Argument {
+    enum class Kind : uint8_t { text, number, notWritten };
+
+    constexpr Argument(const char* s) : text(s), kind(Kind::text) {}
+    template <typename Number, std::enable_if_t<std::is_integral_v<Number>, int> = 0>
+    constexpr Argument(Number n) : number(static_cast<uint32_t>(n)), kind(Kind::number) {}
+    constexpr Argument(NotWritten) : kind(Kind::notWritten) {}
+
+    const char* text = nullptr;
+    uint32_t number = 0;
+    Kind kind;
+};
+
+// Writes a string into a field of kind K.
+template <FieldKind K>
+void putString(uint8_t* at, std::size_t width, const char* s) {
+    static_assert(takesText(K));
+    if constexpr (K == FieldKind::text) putText(at, width, s);
+    if constexpr (K == FieldKind::rightAligned) putRightAligned(at, width, s);
+    if constexpr (K == FieldKind::bytes) putBytes(at, width, s);
+}
+
+// Writes a number into a field of kind K.
+template <FieldKind K>
+void putNumber(uint8_t* at, std::size_t width, uint32_t n) {
+    static_assert(takesArgument(K) && !takesText(K));
+    if constexpr (K == FieldKind::digits) putDigits(at, width, n);
+    if constexpr (K == FieldKind::byte) *at = static_cast<uint8_t>(n);
+    if constexpr (K == FieldKind::indexCharacter) *at = static_cast<uint8_t>(n + '0');
+}
+
+// Writes a fixed field or the code; leaves zeros alone.
+inline void putConstant(uint8_t* record, const Field& f, uint8_t code) {
+    if (f.kind == FieldKind::fixed)
+        for (std::size_t i = 0; i < f.width; ++i) record[f.position + i] = f.value;
+    if (f.kind == FieldKind::command) record[f.position] = code;
+}
+
+// Writes one field into a zeroed record, its kind known at run time only. An
+// argument of the other sort (a number for a string field) writes nothing.
+inline void writeField(uint8_t* record, const Field& f, uint8_t code, const Argument& a) {
+    uint8_t* at = record + f.position;
+    if (!takesArgument(f.kind)) {
+        putConstant(record, f, code);
+    } else if (a.kind == Argument::Kind::text) {
+        switch (f.kind) {
+            case FieldKind::text: putString<FieldKind::text>(at, f.width, a.text); break;
+            case FieldKind::rightAligned:
+                putString<FieldKind::rightAligned>(at, f.width, a.text);
+                break;
+            case FieldKind::bytes: putString<FieldKind::bytes>(at, f.width, a.text); break;
+            default: break;
+        }
+    } else if (a.kind == Argument::Kind::number) {
+        switch (f.kind) {
+            case FieldKind::digits: putNumber<FieldKind::digits>(at, f.width, a.number); break;
+            case FieldKind::byte: putNumber<FieldKind::byte>(at, f.width, a.number); break;
+            case FieldKind::indexCharacter:
+                putNumber<FieldKind::indexCharacter>(at, f.width, a.number);
+                break;
+            default: break;
+        }
+    }
+}
+
+namespace detail {
+
+template <typename Arg>
+constexpr Argument::Kind argumentKindOf() {
+    using A = std::decay_t<Arg>;
+    if constexpr (std::is_same_v<A, NotWritten>) return Argument::Kind::notWritten;
+    else if constexpr (std::is_integral_v<A>) return Argument::Kind::number;
+    else return Argument::Kind::text;
+}
+
+// One argument per field that takes one: a string for a string field, a
+// number for a number field, or kNotWritten for either.
+template <const Layout& L, typename... Args>
+constexpr bool argumentsFit() {
+    constexpr Argument::Kind given[] = {argumentKindOf<Args>()..., Argument::Kind::notWritten};
+    std::size_t k = 0;
+    for (const Field& f : L.fields) {
+        if (!takesArgument(f.kind)) continue;
+        if (k == sizeof...(Args)) return false;
+        const Argument::Kind g = given[k++];
+        if (g != Argument::Kind::notWritten && (g == Argument::Kind::text) != takesText(f.kind))
+            return false;
+    }
+    return k == sizeof...(Args);
+}
+
+template <const Layout& L, std::size_t I>
+constexpr std::size_t argumentIndex() {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < I; ++i) n += takesArgument(L.fields[i].kind) ? 1 : 0;
+    return n;
+}
+
+// Field I of the layout, its kind and place known at compile time.
+template <const Layout& L, std::size_t I, typename Arguments>
+void writeField(uint8_t* record, const Arguments& arguments) {
+    constexpr Field f = L.fields[I];
+    if constexpr (!takesArgument(f.kind)) {
+        putConstant(record, f, L.code);
+    } else {
+        const auto& a = std::get<argumentIndex<L, I>()>(arguments);
+        using A = std::decay_t<decltype(a)>;
+        if constexpr (std::is_integral_v<A>)
+            putNumber<f.kind>(record + f.position, f.width, static_cast<uint32_t>(a));
+        else if constexpr (!std::is_same_v<A, NotWritten>)
+            putString<f.kind>(record + f.position, f.width, a);
+    }
+}
+
+template <const Layout& L, typename Arguments, std::size_t... I>
+void writeFields(uint8_t* record, const Arguments& arguments, std::index_sequence<I...>) {
+    (writeField<L, I>(record, arguments), ...);
+}
+
+}  // namespace detail
+
+// Builds the record of a layout known at compile time from the arguments of
+// its fields in table order; the table is walked at compile time, so this is
+// as quick as writing each field by hand.
+template <const Layout& L, typename... Args>
+Record<L.length> build(const Args&... args) {
+    static_assert(coversEveryPosition(L), "the fields cover every position of the record once");
+    static_assert(detail::argumentsFit<L, Args...>(),
+                  "one argument per field that takes one, a string or a number as the field's kind");
+    Record<L.length> record;
+    detail::writeFields<L>(record.data(), std::forward_as_tuple(args...),
+                           std::make_index_sequence<L.fields.size()>{});
+    return record;
+}
+
+// The same for a layout chosen at run time: `record` receives layout.length
+// bytes. False, with the record all zeros, when the arguments do not fit.
+bool buildRecord(const Layout& layout, uint8_t* record, const Argument* arguments,
+                 std::size_t count);
+
+}  // namespace ecf
