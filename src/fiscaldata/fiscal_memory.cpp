@@ -27,7 +27,8 @@ void copyTerminated(char* out, const uint8_t* bytes, std::size_t width) {
 }  // namespace
 
 MemoryCounts decodeCounts(const uint8_t (&reply)[kCountReplyLength]) {
-    return {digitsValue(reply + kOwnerDigitsAt, 2), digitsValue(reply + kReductionDigitsAt, 4)};
+    return {digitsValue(reply + kOwnerCount.position, kOwnerCount.width),
+            digitsValue(reply + kReductionCount.position, kReductionCount.width)};
 }
 
 int64_t readOutLength(const MemoryCounts& counts) {
@@ -37,7 +38,7 @@ int64_t readOutLength(const MemoryCounts& counts) {
 
 int32_t countQuery(PrinterLine& line, const Selection& s, MemoryCounts* counts) {
     uint8_t reply[kCountReplyLength] = {};
-    const int32_t result = line.query(selectionRecord(kCountQuery, s), reply, kCountReplyLength);
+    const int32_t result = line.query(selectionRecord<kCountQuery>(s), reply, kCountReplyLength);
     *counts = result == 0 ? decodeCounts(reply) : MemoryCounts{};
     return result;
 }
@@ -57,7 +58,7 @@ bool allocateReadOut(const MemoryCounts& counts, std::vector<uint8_t>* reply) {
 }
 
 int32_t readOutToFile(PrinterLine& line, const Selection& s, const char* reportFile) {
-    const SelectionRecord readOut = selectionRecord(kReadOut, s);
+    const SelectionRecord readOut = selectionRecord<kReadOut>(s);
     if (printedByPrinter(s.mode)) return line.command(readOut);
 
     MemoryCounts counts;
@@ -77,9 +78,9 @@ int32_t readOutToFile(PrinterLine& line, const Selection& s, const char* reportF
 
 int32_t countsAsDigits(PrinterLine& line, const Selection& s, char* owners, char* reductions) {
     uint8_t reply[kCountReplyLength] = {};
-    const int32_t result = line.query(selectionRecord(kCountQuery, s), reply, kCountReplyLength);
-    copyTerminated(owners, reply + kOwnerDigitsAt, 2);
-    copyTerminated(reductions, reply + kReductionDigitsAt, 4);
+    const int32_t result = line.query(selectionRecord<kCountQuery>(s), reply, kCountReplyLength);
+    copyTerminated(owners, reply + kOwnerCount.position, kOwnerCount.width);
+    copyTerminated(reductions, reply + kReductionCount.position, kReductionCount.width);
     return result;
 }
 

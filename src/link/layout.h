@@ -1,7 +1,9 @@
 // Record layouts as data. A command record's layout is a table that lists
 // every position of the record, in order, as the layout is written down: the
 // lead byte, the command code, the fixed bytes and zero runs, and the fields
-// that carry the export's arguments. The table builds the record.
+// that carry the export's arguments. The table builds the record. A reply's
+// layout is a table of its fields, which also says how the text form and the
+// parameter form of a query hand each field over.
 #pragma once
 
 #include <cstddef>
@@ -245,5 +247,64 @@ Record<L.length> build(const Args&... args) {
 // bytes. False, with the record all zeros, when the arguments do not fit.
 bool buildRecord(const Layout& layout, uint8_t* record, const Argument* arguments,
                  std::size_t count);
+
+// --- Replies ---------------------------------------------------------------
+
+enum class ReplyKind : uint8_t {
+    characters,  // taken as characters, as the printer sends them
+    byteValue,   // one byte taken as a number
+};
+
+// How the parameter form of a query hands a field to its out-parameter.
+enum class Delivery : uint8_t {
+    whole,         // the full width as received, NULs included, then a NUL
+    withoutThird,  // as whole, then the third character taken out
+    appended,      // added as a string (up to its first NUL) to what the out-parameter holds
+};
+
+constexpr int8_t kNotDelivered = -1;
+
+// One field of a reply. For the status queries: the out-parameter it goes to
+// and how many leading positions have their NUL bytes replaced by `fill`
+// before the text form (textFilled) or the parameter form (paramFilled) uses
+// it. A field of a repeated group (a block of the X reading, an entry of the
+// fiscal memory) carries the group's number, from 1.
+struct ReplyField {
+    const char* name;
+    uint16_t position;
+    uint16_t width;
+    int8_t out = kNotDelivered;
+    uint16_t textFilled = 0;
+    uint16_t paramFilled = 0;
+    char fill = ' ';
+    Delivery delivery = Delivery::whole;
+    ReplyKind kind = ReplyKind::characters;
+    uint8_t group = 0;
+};
+
+// A byte of a reply taken as a number, handed to out-parameter `out`.
+constexpr ReplyField byteValue(const char* name, uint16_t position, int8_t out) {
+    ReplyField f{name, position, 1, out};
+    f.kind = ReplyKind::byteValue;
+    return f;
+}
+
+struct ReplyLayout {
+    const char* senders;  // the exports that ask for it
+    uint8_t code;         // the command that asks for it
+    uint16_t length;
+    Table<ReplyField> fields;  // in reply order
+};
+
+// Every field lies inside the reply, after the one before it.
+constexpr bool fitsInOrder(Table<ReplyField> fields, std::size_t length) {
+    std::size_t next = 0;
+    for (const ReplyField& f : fields) {
+        if (f.position < next || f.width == 0) return false;
+        next = std::size_t{f.position} + f.width;
+        if (f.textFilled > f.width || f.paramFilled > f.width) return false;
+    }
+    return next <= length;
+}
 
 }  // namespace ecf
