@@ -43,6 +43,21 @@ int32_t countQuery(PrinterLine& line, const Selection& s, MemoryCounts* counts) 
     return result;
 }
 
+std::vector<FieldValue> readReadOut(const MemoryCounts& counts, const uint8_t* reply,
+                                    std::size_t length) {
+    std::vector<FieldValue> fields;
+    // Entries of `size` bytes from `at`, as many as the count says and the reply holds.
+    const auto entries = [&](Table<ReplyField> table, std::size_t at, std::size_t size,
+                             int64_t count) {
+        for (int64_t i = 0; i < count && at + size <= length; ++i, at += size)
+            appendReplyFields(fields, table, reply, length, at, static_cast<unsigned>(i + 1));
+    };
+    const int64_t owners = counts.owners > 0 ? counts.owners : 0;
+    entries(tableOf(kOwnerFields), kOwnersAt, kOwnerRecord, owners);
+    entries(tableOf(kReductionFields), reductionsAt(owners), kReductionRecord, counts.reductions);
+    return withUncoveredBytes(fields, reply, length);
+}
+
 bool allocateReadOut(const MemoryCounts& counts, std::vector<uint8_t>* reply) {
     // A negative count can only come from bytes that are not digits; read as
     // the unsigned count it stands for, it asks for more than any memory.

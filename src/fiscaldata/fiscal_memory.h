@@ -116,6 +116,11 @@ inline std::size_t reductionsAt(int64_t owners) {
     return kOwnersAt + kOwnerRecord * static_cast<std::size_t>(owners) + kSeparatorBytes;
 }
 
+// A read-out reply cut into its owner entries and reduction entries (each
+// numbered from 1 in its group) and the bytes between them.
+std::vector<FieldValue> readReadOut(const MemoryCounts& counts, const uint8_t* reply,
+                                    std::size_t length);
+
 // The count query: *counts is the decoded reply after a successful exchange,
 // zero after a failed one. Returns the exchange result.
 int32_t countQuery(PrinterLine& line, const Selection& s, MemoryCounts* counts);

@@ -1,16 +1,20 @@
 // Record layouts as data. A command record's layout is a table that lists
 // every position of the record, in order, as the layout is written down: the
 // lead byte, the command code, the fixed bytes and zero runs, and the fields
-// that carry the export's arguments. The table builds the record. A reply's
-// layout is a table of its fields, which also says how the text form and the
-// parameter form of a query hand each field over.
+// that carry the export's arguments. The same table builds the record and
+// names its fields when a record is read back. A reply's layout is a table of
+// its fields, which also says how the text form and the parameter form of a
+// query hand each field over.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "record.h"
 
@@ -306,5 +310,59 @@ constexpr bool fitsInOrder(Table<ReplyField> fields, std::size_t length) {
     }
     return next <= length;
 }
+
+// --- Reading records and replies back ---------------------------------------
+
+// One field as read from a record or a reply.
+struct FieldValue {
+    std::string_view name;  // "" for fixed bytes, zeros and bytes no reply field covers
+    unsigned group = 0;
+    std::size_t position = 0;
+    std::string_view raw;   // the field's bytes
+    // Text fields without their trailing blanks (right-aligned ones without
+    // their leading blanks), reply fields up to their trailing blanks and NULs.
+    std::string_view text;
+    std::optional<uint64_t> number;  // digit, byte and index fields; reply byte values
+    bool asLaidOut = true;  // false where a fixed byte or the code is not the layout's
+};
+
+// The fields of a record as its layout names them; only fields that lie
+// wholly inside `length` bytes.
+std::vector<FieldValue> readRecord(const Layout& layout, const uint8_t* record,
+                                   std::size_t length);
+
+// The fields of a reply, shifted by `at` and numbered `group`, that lie wholly
+// inside `length` bytes, appended to `out`.
+void appendReplyFields(std::vector<FieldValue>& out, Table<ReplyField> fields,
+                       const uint8_t* reply, std::size_t length, std::size_t at = 0,
+                       unsigned group = 0);
+
+// The fields read so far (in reply order) with unnamed pieces for the bytes
+// between them and after them that no field covers.
+std::vector<FieldValue> withUncoveredBytes(const std::vector<FieldValue>& fields,
+                                           const uint8_t* reply, std::size_t length);
+
+std::vector<FieldValue> readReply(const ReplyLayout& layout, const uint8_t* reply,
+                                  std::size_t length);
+
+// --- The register of layouts --------------------------------------------------
+
+// Every command record the library sends, the free line included.
+Table<const Layout*> commandLayouts();
+
+// The first layout registered for a code and a record length, or null.
+const Layout* layoutFor(uint8_t code, std::size_t length);
+
+// The layout of a record as it stands: the free line by its lead byte,
+// otherwise by code and length, preferring the layout whose fixed bytes the
+// record holds (the change query's two forms share code and length). Null
+// when none fits.
+const Layout* layoutOf(const uint8_t* record, std::size_t length);
+
+// Every reply of fixed layout: the status queries (both of the equipment
+// query's lengths), the X reading over the line, the fiscal memory count.
+std::vector<ReplyLayout> replyLayouts();
+
+std::optional<ReplyLayout> replyLayoutFor(uint8_t code, std::size_t length);
 
 }  // namespace ecf
