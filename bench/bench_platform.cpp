@@ -1,10 +1,12 @@
-// The benchmarks' port: the POSIX port, or, while ecf::bench::nullPort is set,
+// The benchmarks' port: the library's own (a device, or a network port for a
+// URL), or, while ecf::bench::nullPort is set,
 // a port that takes every byte and answers nothing, so that what the library
 // does around a record can be timed without the line (link-time seam, see
 // src/link/platform_posix.cpp).
 #include <memory>
 
 #include "bench_support.h"
+#include "link/choosing_port.h"
 #include "link/platform_port.h"
 #include "link/posix_port.h"
 
@@ -45,7 +47,7 @@ namespace ecf::link {
 
 std::unique_ptr<SerialPort> makePlatformPort() {
     if (ecf::bench::nullPort) return std::make_unique<ecf::bench::NullPort>();
-    return std::make_unique<PosixPort>();
+    return std::make_unique<ChoosingPort>(std::make_unique<PosixPort>(), &devicePathFor);
 }
 
 }  // namespace ecf::link

@@ -13,6 +13,7 @@
 
 #include "bench_support.h"
 #include "ecf.h"
+#include "ecf_ext.h"
 #include "export_calls.h"
 #include "link/link.h"
 #include "wire_printer.h"
@@ -61,6 +62,42 @@ void BM_StatusUser(benchmark::State& state) {
 BENCHMARK(BM_StatusUser)->ArgName("paced")->Arg(0)->UseRealTime();
 BENCHMARK(BM_StatusUser)->ArgName("paced")->Arg(1)->Iterations(10)->UseRealTime();
 
+// A status-byte exchange (ecfSubTotal) with the wire trace off and on, in
+// turn within each iteration so that both meet the same machine: over the
+// pty to the bare printer, unpaced, or over the port that does nothing (the
+// library's own CPU alone). The trace goes to a file in /tmp. Counters: the
+// median microseconds of each, and on minus off.
+void BM_TraceOffOn(benchmark::State& state) {
+    const bool overNullPort = state.range(0) != 0;
+    std::unique_ptr<WirePrinter> printer = overNullPort ? nullptr : printerOn(false);
+    ecf::bench::nullPort = overNullPort;
+    char trace[] = "/tmp/ecf-bench-trace-XXXXXX";
+    const int fd = ::mkstemp(trace);
+    if (fd >= 0) ::close(fd);
+    std::vector<double> offUs, onUs;
+    const auto timed = [](std::vector<double>& into) {
+        const auto start = Clock::now();
+        benchmark::DoNotOptimize(ecfSubTotal());
+        into.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    };
+    for (auto _ : state) {
+        ecf_set_trace(nullptr);
+        timed(offUs);
+        ecf_set_trace(trace);
+        timed(onUs);
+        state.SetIterationTime((offUs.back() + onUs.back()) / 1e6);
+    }
+    ecf_set_trace(nullptr);
+    ecf::bench::nullPort = false;
+    ::unlink(trace);
+    const double off = ecf::bench::median(offUs), on = ecf::bench::median(onUs);
+    state.counters["off_us"] = off;
+    state.counters["on_us"] = on;
+    state.counters["on-off_us"] = on - off;
+}
+BENCHMARK(BM_TraceOffOn)->ArgName("null_port")->Arg(0)->Iterations(20000)->UseManualTime();
+BENCHMARK(BM_TraceOffOn)->ArgName("null_port")->Arg(1)->Iterations(100000)->UseManualTime();
+
 // The X reading over the line: 747 bytes after the link's 2 s pause. The
 // figure given is the time beyond the pause; cpu_ms is the calling thread's
 // CPU for the whole call, pause included.
@@ -106,6 +143,7 @@ public:
     uint32_t number(std::size_t i, const ecf::calls::Parameter&) override { return i == 0 ? 4 : i == 3 ? 1 : 9999; }
     char* out(std::size_t, const ecf::calls::Parameter&) override { return nullptr; }
     unsigned char* outByte(std::size_t, const ecf::calls::Parameter&) override { return nullptr; }
+    ecf_exchange_info* info(std::size_t, const ecf::calls::Parameter&) override { return nullptr; }
 
 private:
     const char* report_;

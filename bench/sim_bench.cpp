@@ -5,6 +5,7 @@
 // stream, against none, show what the page costs the line.
 #include <benchmark/benchmark.h>
 #include <httplib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,15 +16,15 @@
 #include <vector>
 
 #include "ecf.h"
-#include "ecfsim/line.h"
-#include "ecfsim/simulator.h"
 #include "control_page.h"
 #include "link/link.h"
 #include "bench_support.h"
+#include "sim_on_pty.h"
 #include "wire_printer.h"
 
 namespace {
 
+using ecf::bench::SimOnPty;
 using ecf::bench::wireMs;
 
 using Clock = std::chrono::steady_clock;
@@ -58,33 +59,6 @@ private:
     std::thread reader_;
 };
 
-// The simulator as installed at a shop, serving a fresh pty on its own thread.
-class SimOnPty {
-public:
-    explicit SimOnPty(bool realtime) {
-        ecfsim::SimulatorOptions options;
-        options.realtime = realtime;
-        sim_ = std::make_unique<ecfsim::Simulator>(
-            ecfsim::freshModel(ecfsim::localDateTime(ecfsim::systemSeconds())), options);
-        sim_->setPaperSink([](const std::string&) {});
-        thread_ = std::thread([this] { sim_->serve(pty_.master()); });
-        ::setenv("ECF_COM1", pty_.slavePath().c_str(), 1);
-        ChangePort(0);
-    }
-    ~SimOnPty() {
-        sim_->stop();
-        thread_.join();
-    }
-    SimOnPty(const SimOnPty&) = delete;
-    SimOnPty& operator=(const SimOnPty&) = delete;
-    ecfsim::Simulator& simulator() { return *sim_; }
-
-private:
-    ecfsim::PseudoTerminal pty_;
-    std::unique_ptr<ecfsim::Simulator> sim_;
-    std::thread thread_;
-};
-
 template <typename Call>
 void simExchanges(benchmark::State& state, std::size_t record, std::size_t reply, Call call) {
     const bool paced = state.range(0) != 0;
@@ -111,6 +85,17 @@ void BM_SimStatusCupom(benchmark::State& state) {
 }
 BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(0)->UseRealTime();
 BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(1)->Iterations(20)->UseRealTime();
+
+// The store header's short form: the printer tells it from the long form by
+// the silence after its checksum.
+void BM_SimCabLoja(benchmark::State& state) {
+    simExchanges(state, 187, 1, [] {
+        return ecfCabLoja("MERCADO BOA VISTA LTDA", "RUA DAS FLORES, 123", "SAO PAULO - SP", 1, 1,
+                          "12.345.678/0001-95", "123.456.789.110");
+    });
+}
+BENCHMARK(BM_SimCabLoja)->ArgName("paced")->Arg(0)->UseRealTime();
+BENCHMARK(BM_SimCabLoja)->ArgName("paced")->Arg(1)->Iterations(20)->UseRealTime();
 
 // CPU time of the whole process (every thread), in milliseconds.
 double processCpuMs() {

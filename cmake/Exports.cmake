@@ -7,8 +7,12 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ECF_EXPORTS_FIL
 file(STRINGS ${ECF_EXPORTS_FILE} _ecf_lines)
 set(ECF_EXPORT_NAMES "")
 set(ECF_EXPORT_SPECS "")  # name;result;args... joined with '|'
+set(ECF_EXPORT_FAMILIES "")  # the family of each spec, in the same order
 foreach(_line IN LISTS _ecf_lines)
   string(STRIP "${_line}" _line)
+  if(_line MATCHES "^@([a-z]+)")
+    set(_family ${CMAKE_MATCH_1})
+  endif()
   if(_line STREQUAL "" OR _line MATCHES "^#" OR _line MATCHES "^@")
     continue()
   endif()
@@ -17,6 +21,7 @@ foreach(_line IN LISTS _ecf_lines)
   list(APPEND ECF_EXPORT_NAMES ${_name})
   string(REPLACE ";" "|" _spec "${_fields}")
   list(APPEND ECF_EXPORT_SPECS "${_spec}")
+  list(APPEND ECF_EXPORT_FAMILIES ${_family})
 endforeach()
 
 function(_ecf_c_type kind out)
@@ -34,6 +39,10 @@ function(_ecf_c_type kind out)
     set(t "const char*")
   elseif(kind STREQUAL "text")
     set(t "char*")
+  elseif(kind STREQUAL "ctext")
+    set(t "const char*")
+  elseif(kind STREQUAL "info")
+    set(t "ecf_exchange_info*")
   elseif(kind STREQUAL "outbyte")
     set(t "unsigned char*")
   elseif(kind MATCHES "^out[0-9]+$")
@@ -54,8 +63,11 @@ set(ECF_VERSION_SCRIPT ${PROJECT_BINARY_DIR}/ecf.map)
 file(CONFIGURE OUTPUT ${ECF_VERSION_SCRIPT} CONTENT "${_map}")
 
 # Windows .def: undecorated names; on 32-bit Windows each aliases its stdcall
-# name@N (every argument takes 4 bytes on the stack).
+# name@N (every argument takes 4 bytes on the stack). The second .def, for the
+# 32-bit import library, names the decorated symbols a C compiler emits for
+# ecf.h (_ChangePort@4), each importing the undecorated export.
 set(_def "LIBRARY ecf\nEXPORTS\n")
+set(_implib_def "LIBRARY ecf.dll\nEXPORTS\n")
 foreach(_spec IN LISTS ECF_EXPORT_SPECS)
   string(REPLACE "|" ";" _fields "${_spec}")
   list(LENGTH _fields _count)
@@ -66,13 +78,16 @@ foreach(_spec IN LISTS ECF_EXPORT_SPECS)
   else()
     string(APPEND _def "  ${_name}\n")
   endif()
+  string(APPEND _implib_def "  ${_name}@${_bytes}\n")
 endforeach()
 set(ECF_DEF_FILE ${PROJECT_BINARY_DIR}/ecf.def)
 file(CONFIGURE OUTPUT ${ECF_DEF_FILE} CONTENT "${_def}")
+set(ECF_IMPLIB_DEF_FILE ${PROJECT_BINARY_DIR}/ecf-implib.def)
+file(CONFIGURE OUTPUT ${ECF_IMPLIB_DEF_FILE} CONTENT "${_implib_def}")
 
-# Header check: every export of the list is declared in ecf.h with exactly the
-# listed signature (a compile-time test).
-set(_check "// Generated from exports/ecf.exports: the header must match the list.\n#include <type_traits>\n#include \"ecf.h\"\n\n")
+# Header check: every export of the list is declared in ecf.h or ecf_ext.h
+# with exactly the listed signature (a compile-time test).
+set(_check "// Generated from exports/ecf.exports: the headers must match the list.\n#include <type_traits>\n#include \"ecf.h\"\n#include \"ecf_ext.h\"\n\n")
 foreach(_spec IN LISTS ECF_EXPORT_SPECS)
   string(REPLACE "|" ";" _fields "${_spec}")
   list(GET _fields 0 _name)
@@ -103,10 +118,14 @@ set(ECF_HEADER_CHECK ${PROJECT_BINARY_DIR}/header_check.cpp)
 file(CONFIGURE OUTPUT ${ECF_HEADER_CHECK} CONTENT "${_check}")
 
 # The table of exports for the command-line tool: each export with its result
-# kind, its parameters and a caller that unpacks typed arguments.
+# kind, its parameters and a caller that unpacks typed arguments. The
+# extensions (@ext) are not commands of the tool.
 function(ecf_generate_command_table output)
   set(_t "// Generated from exports/ecf.exports: one entry per export.\n")
-  foreach(_spec IN LISTS ECF_EXPORT_SPECS)
+  foreach(_spec _family IN ZIP_LISTS ECF_EXPORT_SPECS ECF_EXPORT_FAMILIES)
+    if(_family STREQUAL "ext")
+      continue()
+    endif()
     string(REPLACE "|" ";" _fields "${_spec}")
     list(GET _fields 0 _name)
     list(GET _fields 1 _result)

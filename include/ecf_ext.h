@@ -42,7 +42,8 @@ typedef enum ecf_step {
  */
 typedef struct ecf_exchange_info {
     uint32_t size;           /**< set by the caller: the size of this struct */
-    int32_t result;          /**< what the export returned */
+    int32_t result;          /**< what the export returned (a text form: its last
+                                  exchange's result) */
     int32_t command_code;    /**< the record's command code (byte 1), 'n' (0x6E) for a free
                                   line, -1 when the export made no exchange */
     uint32_t exchanges;      /**< exchanges the export made; the fields below describe the last */
@@ -59,6 +60,9 @@ typedef struct ecf_exchange_info {
 /**
  * Reports the last exchange of the last export called on this thread.
  *
+ * Each thread has its own report; an export that made no exchange (a cheque
+ * refused before the line, ChangePort) leaves `exchanges` 0, `command_code`
+ * -1 and its result.
  * @param info  filled in; its `size` must be set by the caller.
  * @return 0; -1 when @p info is null; -2 when `info->size` is smaller than
  *         the struct's first version. Before any export was called on this
@@ -72,9 +76,10 @@ ECF_EXPORT int32_t ECF_API ecf_last_exchange(ecf_exchange_info* info);
  * @param result    a result of an export.
  * @param language  "pt-BR" (the default, also for null) or "en"; any other
  *                  value is taken as "pt-BR".
- * @return a static text, never null: e.g. 1010 gives "porta em uso" /
- *         "the port is in use". Codes that are only the printer's status
- *         byte get a neutral text, since their meaning is the printer's.
+ * @return a static UTF-8 text, never null: e.g. 1010 gives "porta em uso"
+ *         / "the port is in use". Codes that are only the printer's status
+ *         byte get a neutral text, since their meaning is the printer's;
+ *         unknown codes "código desconhecido" / "unknown code".
  */
 ECF_EXPORT const char* ECF_API ecf_result_text(int32_t result, const char* language);
 
@@ -84,10 +89,15 @@ ECF_EXPORT const char* ECF_API ecf_version(void);
 /**
  * Starts the wire trace into @p path (appending), or stops it (null or "").
  *
- * Replaces what `ECF_TRACE` chose when the library was loaded.
- * @return 0; a negative value when @p path cannot be opened for appending
- *         (the trace is then off). A trace that later cannot be written never
- *         changes or delays an exchange.
+ * Replaces what `ECF_TRACE` chose when the library was loaded. Every
+ * exchange then appends one line, in one write, in the format the README
+ * gives (UTC time, process id, port and device, command name and code, the
+ * bytes sent and received as hex, result, microseconds, the failed step).
+ * @param path  the trace file, or null or "" to stop.
+ * @return 0; -1 when @p path cannot be opened for appending (a directory, a
+ *         FIFO nobody reads, no permission; the trace is then off). A trace
+ *         that later cannot be written (a full disk or pipe) loses its lines
+ *         and never changes or delays an exchange.
  */
 ECF_EXPORT int32_t ECF_API ecf_set_trace(const char* path);
 

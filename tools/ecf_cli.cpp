@@ -1,6 +1,6 @@
 // ecf: call any export of the library from a shell.
 //
-//   ecf [--port COM1..COM4] [--device PATH] [--json] COMMAND ARGUMENTS...
+//   ecf [--port COM1..COM4] [--device PATH|URL] [--json] COMMAND ARGUMENTS...
 //
 // COMMAND is an export's name without the "ecf" prefix (VendaItem) or its
 // kebab-case alias (venda-item). The exit status is 0 only when the result is 0.
@@ -37,15 +37,30 @@ const char* kindText(Kind kind) {
 
 bool isInput(Kind kind) { return kind != Kind::out && kind != Kind::outbyte; }
 
+// "Outputs: change (21), paid (21)" for the help of a parameter form.
+std::string outputsOf(const Command& command) {
+    std::string list;
+    for (const auto& p : command.params) {
+        if (isInput(p.kind)) continue;
+        list += list.empty() ? "Outputs: " : ", ";
+        list += p.name;
+        list += p.kind == Kind::out ? " (" + std::to_string(p.capacity - 1) + ")" : " (byte)";
+    }
+    return list;
+}
+
 // "Erro: 1010" -> 1010; any other text -> 0.
 int32_t resultOfText(const std::string& text) {
     if (text.compare(0, 6, "Erro: ") != 0) return 0;
     return static_cast<int32_t>(std::strtol(text.c_str() + 6, nullptr, 10));
 }
 
+// Outputs keep the order of the export's parameters.
+using Json = nlohmann::ordered_json;
+
 struct Outcome {
     int32_t result = 0;
-    nlohmann::json fields = nlohmann::json::object();
+    Json fields = Json::object();
     bool hasText = false;
     std::string text;
 };
@@ -70,7 +85,7 @@ Outcome outcomeOf(const Command& command, Call& call) {
 void print(const Command& command, const Outcome& o, bool json) {
     const std::string meaning = ecf::cli::meaningOf(command.exportName, o.result);
     if (json) {
-        nlohmann::json j;
+        Json j;
         j["command"] = ecf::cli::shortName(command.exportName);
         j["result"] = o.result;
         if (!meaning.empty()) j["meaning"] = meaning;
@@ -102,7 +117,9 @@ int main(int argc, char** argv) {
     bool json = false;
     app.add_option("--port", port, "Port to use: COM1..COM4")
         ->check(CLI::IsMember({"COM1", "COM2", "COM3", "COM4"}));
-    app.add_option("--device", device, "Device path of the port (sets ECF_COMn for this call)");
+    app.add_option("--device", device,
+                   "Device path of the port, or tcp://HOST:PORT or rfc2217://HOST:PORT for a "
+                   "printer on the network (sets ECF_COMn for this call)");
     app.add_flag("--json", json, "Print the outcome as one JSON object");
     app.require_subcommand(1);
 
@@ -125,6 +142,7 @@ int main(int argc, char** argv) {
             if (!isInput(p.kind)) continue;
             sub->add_option(p.name, inputs[i][k++], kindText(p.kind))->required();
         }
+        if (const std::string outputs = outputsOf(c); !outputs.empty()) sub->footer(outputs);
         subcommands.push_back(sub);
     }
 

@@ -5,6 +5,7 @@
 // the bad-input tests.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -42,6 +43,14 @@ protected:
     const char* exactCopy(const std::string& s) { return keep(texts_, s.size() + 1, s.c_str()); }
     char* outBlock(std::size_t size) { return keep(outs_, size, nullptr); }
     unsigned char* outByteBlock() { return reinterpret_cast<unsigned char*>(keep(texts_, 1, nullptr)); }
+    // An exchange report whose size field says `size`, in a block no longer
+    // than that (at least the size field, at most the whole struct).
+    ecf_exchange_info* infoBlock(uint32_t size) {
+        const std::size_t bytes = std::max<std::size_t>(sizeof size, std::min<std::size_t>(size, sizeof(ecf_exchange_info)));
+        char* block = keep(texts_, bytes, nullptr);
+        std::memcpy(block, &size, sizeof size);
+        return reinterpret_cast<ecf_exchange_info*>(block);
+    }
 
 private:
     struct Block {
@@ -69,7 +78,7 @@ inline std::string callFault(const ExportCall& call, const Outcome& outcome,
             return fault + " (code " + std::to_string(e.wire.size() > 2 ? e.wire[2] : 0) + ")";
     }
     if (std::string fault = arguments.outFault(); !fault.empty()) return fault;
-    if (call.returns != Returns::text) return "";
+    if (call.returns != Returns::text && call.returns != Returns::ctext) return "";
     if (outcome.text == nullptr) return "a text form returned null";
     if (::strnlen(outcome.text, kLongestText) == kLongestText) return "a result text runs on";
     return "";

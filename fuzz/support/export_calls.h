@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ecf_ext.h"
+
 namespace ecf::calls {
 
-enum class Kind { i32, u32, u8, s8, str, out, outbyte };
-enum class Returns { i32, i16, text };
+enum class Kind { i32, u32, u8, s8, str, out, outbyte, info };
+enum class Returns { i32, i16, text, ctext };
 
 struct Parameter {
     Kind kind;
@@ -28,16 +30,17 @@ public:
     virtual uint32_t number(std::size_t index, const Parameter& p) = 0;
     virtual char* out(std::size_t index, const Parameter& p) = 0;
     virtual unsigned char* outByte(std::size_t index, const Parameter& p) = 0;
+    virtual ecf_exchange_info* info(std::size_t index, const Parameter& p) = 0;
 };
 
 struct Outcome {
     int32_t value = 0;            // the result, for i32 and i16 exports
-    const char* text = nullptr;   // the result text, for text exports
+    const char* text = nullptr;   // the result text, for text and ctext exports
 };
 
 struct ExportCall {
     const char* name;
-    const char* family;  // link, receipt, program, status, fiscaldata, cheque
+    const char* family;  // link, receipt, program, status, fiscaldata, cheque, ext
     Returns returns;
     const Parameter* parameters;
     std::size_t parameterCount;

@@ -34,6 +34,10 @@ public:
         return input_.ConsumeIntegralInRange<int>(0, 15) == 0 ? nullptr : outBlock(p.capacity);
     }
     unsigned char* outByte(std::size_t, const calls::Parameter&) override { return outByteBlock(); }
+    ecf_exchange_info* info(std::size_t, const calls::Parameter&) override {
+        if (input_.ConsumeIntegralInRange<int>(0, 15) == 0) return nullptr;
+        return infoBlock(input_.ConsumeIntegral<uint32_t>());
+    }
 
 private:
     FuzzedDataProvider& input_;
@@ -71,6 +75,8 @@ void enterWorkingDirectory() {
     if (::mkdtemp(pattern.data()) == nullptr || ::chdir(pattern.c_str()) != 0)
         finding("no working directory");
     report() = pattern + "/report.txt";
+    // Every exchange also goes through the trace's formatting, hostile replies and all.
+    if (ecf_set_trace("/dev/null") != 0) finding("no trace");
     static const char names[42] = "REAL\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0REAIS";
     if (FILE* f = std::fopen("moeda", "wb")) {
         std::fwrite(names, 1, sizeof names, f);

@@ -103,14 +103,25 @@ std::optional<FrameEvent> FrameReader::tick(TimePoint now) {
         record_.pop_back();  // that byte was the checksum
         return finish(FrameEvent::Kind::command);
     }
-    if (now - lastByte_ < timing_.interByte) return std::nullopt;
+    if (now - lastByte_ < timing_.frameGap) return std::nullopt;
     return finish(FrameEvent::Kind::cutShort);
 }
 
 std::optional<TimePoint> FrameReader::deadline() const {
     if (state_ == State::hunting) return std::nullopt;
     if (state_ == State::shortFormCandidate) return lastByte_ + timing_.longFormWait;
-    return lastByte_ + timing_.interByte;
+    return lastByte_ + timing_.frameGap;
+}
+
+const char* kindName(FrameEvent::Kind kind) {
+    switch (kind) {
+        case FrameEvent::Kind::command: return "command";
+        case FrameEvent::Kind::badChecksum: return "bad-checksum";
+        case FrameEvent::Kind::unknownCode: return "unknown-code";
+        case FrameEvent::Kind::badLead: return "bad-lead";
+        case FrameEvent::Kind::cutShort: return "cut-short";
+    }
+    return "";
 }
 
 }  // namespace ecfsim

@@ -84,8 +84,34 @@ std::optional<std::string> unicodeToCp850(std::string_view utf8) {
 }
 
 void Paper::emit(std::string_view cp850, Station station) {
-    const std::string utf8 = cp850ToUtf8(trimRight(cp850));
+    std::string utf8 = cp850ToUtf8(trimRight(cp850));
     ++lines_;
+    if (holding_)
+        held_.emplace_back(station, std::move(utf8));
+    else
+        deliver(station, utf8);
+}
+
+void Paper::hold() {
+    holding_ = true;
+    linesBeforeHold_ = lines_;
+    onPrintedChequeLineBeforeHold_ = onPrintedChequeLine_;
+}
+
+void Paper::release() {
+    holding_ = false;
+    for (const auto& [station, utf8] : held_) deliver(station, utf8);
+    held_.clear();
+}
+
+void Paper::drop() {
+    holding_ = false;
+    held_.clear();
+    lines_ = linesBeforeHold_;
+    onPrintedChequeLine_ = onPrintedChequeLineBeforeHold_;
+}
+
+void Paper::deliver(Station station, const std::string& utf8) {
     if (sink_) sink_(utf8);
     if (watcher_) watcher_(station, utf8);
     if (keepLimit_ == 0) return;

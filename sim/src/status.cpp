@@ -25,6 +25,7 @@ const char* meaningOf(uint8_t status) {
         case Status::dayHasMovement: return "the day has movement";
         case Status::noSuchReceipt: return "no receipt to link to";
         case Status::receiptFull: return "the receipt is full";
+        case Status::memoryNotWritten: return "fiscal memory cannot be written";
         case Status::paperOut: return "paper out";
         case Status::coverOpen: return "cover open";
     }

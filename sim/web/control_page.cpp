@@ -125,12 +125,12 @@ struct ControlPage::Impl {
         host = at.host.find(':') != std::string::npos ? "[" + at.host + "]" : at.host;
         // The journal outlives the watcher's last call, wherever that runs.
         std::shared_ptr<Journal> j = journal;
-        simulator.watchExchanges([j](Exchange&& e) { j->record(std::move(e)); });
+        watch = simulator.watchExchanges([j](Exchange&& e) { j->record(std::move(e)); });
         thread = std::thread([this] { server.listen_after_bind(); });
     }
 
     ~Impl() {
-        simulator.watchExchanges({});
+        simulator.unwatchExchanges(watch);
         journal->close();  // ends the event streams
         door.reset();      // and every connection
         server.stop();
@@ -277,6 +277,7 @@ struct ControlPage::Impl {
 
     Simulator& simulator;
     std::shared_ptr<Journal> journal;
+    Simulator::WatchKey watch = 0;
     const bool loopbackOnly;
     PrivateDirectory directory;
     httplib::Server server;

@@ -17,17 +17,6 @@ constexpr std::size_t kReplyShown = 400;
 
 std::string two(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 
-const char* frameName(FrameEvent::Kind kind) {
-    switch (kind) {
-        case FrameEvent::Kind::command: return "command";
-        case FrameEvent::Kind::badChecksum: return "bad checksum";
-        case FrameEvent::Kind::unknownCode: return "unknown code";
-        case FrameEvent::Kind::badLead: return "bad lead byte";
-        case FrameEvent::Kind::cutShort: return "cut short";
-    }
-    return "";
-}
-
 std::string commandName(const std::vector<uint8_t>& record) {
     if (record.empty()) return "nothing";
     if (record[0] == kFreeLineLead) return "free text line";
@@ -207,7 +196,7 @@ std::string isoTime(std::chrono::system_clock::time_point t, bool millis) {
 std::string describeExchange(const Exchange& e, uint64_t seq) {
     JsonWriter w;
     w.open('{').key("seq").number(seq).key("at").text(isoTime(e.at));
-    w.key("frame").text(frameName(e.kind)).key("command").text(commandName(e.record));
+    w.key("frame").text(kindName(e.kind)).key("command").text(commandName(e.record));
     if (e.record.size() > 1 && e.record[0] == kCommandLead) w.key("code").number(e.record[1]);
     writeFields(w, e.record);
     w.key("heard").boolean(e.heard);

@@ -11,6 +11,8 @@ OpenError FakePort::open(const char* name) {
     calls.push_back(std::string("open ") + name);
     openedName = name;
     isOpen = openError == OpenError::none;
+    details_ = isOpen ? OpenDetails{} : openFailure;
+    setDevice(details_, name);
     return openError;
 }
 

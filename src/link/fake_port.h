@@ -18,6 +18,7 @@ public:
 
     // Scripted outcome of the port.
     OpenError openError = OpenError::none;
+    OpenDetails openFailure;  // systemError and lockFailed of a failed open
     std::map<Step, uint32_t> failures;  // step -> system error
     uint32_t failPurgeFlags = 0;         // purge fails (with failures[Purge]) for these flags
     uint32_t failWriteNumber = 0;        // 1-based number of the write that fails; 0 = use failures
@@ -34,6 +35,7 @@ public:
     bool isOpen = false;
 
     OpenError open(const char* name) override;
+    const OpenDetails& openDetails() const override { return details_; }
     uint32_t applyLineSettings(const LineSettings& s) override;
     uint32_t purge(uint32_t flags) override;
     uint32_t setTimeouts(const CommTimeouts& t) override;
@@ -47,6 +49,7 @@ public:
 
 private:
     uint32_t failureOf(Step step) const;
+    OpenDetails details_;
     uint32_t writes_ = 0;
     std::size_t readPos_ = 0;
 };

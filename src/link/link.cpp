@@ -1,7 +1,10 @@
 #include "link.h"
 
+#include <cerrno>
+#include <chrono>
 #include <memory>
 
+#include "exchange_report.h"
 #include "platform_port.h"
 
 namespace ecf::link {
@@ -30,6 +33,8 @@ CommTimeouts timeoutsFor(uint32_t replyLength) {
 }
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kFreeLineLead = 'n';
@@ -63,62 +68,123 @@ int32_t openResult(OpenError error) {
     return 1030;
 }
 
+#ifdef _WIN32
+constexpr uint32_t kNoMemoryError = 8;  // ERROR_NOT_ENOUGH_MEMORY
+#else
+constexpr uint32_t kNoMemoryError = ENOMEM;
+#endif
+
 int32_t asSigned16(uint32_t error) { return static_cast<int16_t>(static_cast<uint16_t>(error)); }
 
-}  // namespace
-
-int32_t exchange(SerialPort& port, const char* name, const uint8_t* record, uint32_t length,
-                 uint8_t* reply, uint32_t replyLength) {
-    if (int32_t opened = openResult(port.open(name)); opened != 0) return opened;
+// The steps of one exchange, each noted in `log` as it goes.
+int32_t exchangeSteps(SerialPort& port, const char* name, const Wire& wire, ExchangeLog& log) {
+    const OpenError openError = port.open(name);
+    log.opened = &port.openDetails();
+    if (int32_t opened = openResult(openError); opened != 0) {
+        log.fail(log.opened->lockFailed ? ECF_STEP_LOCK : ECF_STEP_OPEN, log.opened->systemError);
+        return opened;
+    }
     OpenPort guard(port);
 
-    if (uint32_t e = port.applyLineSettings(kLineSettings); e != 0)
+    if (uint32_t e = port.applyLineSettings(kLineSettings); e != 0) {
+        log.fail(ECF_STEP_LINE_SETTINGS, e);
         return 2000 + static_cast<int32_t>(e);
-    if (port.purge(kPurgeTxClear) != 0) return 808;
-    if (port.purge(kPurgeRxClear) != 0) return 809;
-    if (port.setTimeouts(timeoutsFor(replyLength)) != 0) return 810;
+    }
+    if (uint32_t e = port.purge(kPurgeTxClear); e != 0) {
+        log.fail(ECF_STEP_CLEARING, e);
+        return 808;
+    }
+    if (uint32_t e = port.purge(kPurgeRxClear); e != 0) {
+        log.fail(ECF_STEP_CLEARING, e);
+        return 809;
+    }
+    if (uint32_t e = port.setTimeouts(timeoutsFor(wire.replyLength)); e != 0) {
+        log.fail(ECF_STEP_TIMEOUTS, e);
+        return 810;
+    }
 
     // A driver that cannot report the modem lines (a pseudo-terminal, some
     // USB adapters) is taken as CTS on.
     uint32_t modem = kModemCtsOn;
     if (port.modemStatus(&modem) != 0) modem = kModemCtsOn;
-    if ((modem & kModemCtsOn) == 0) return 4;
+    if ((modem & kModemCtsOn) == 0) {
+        log.fail(ECF_STEP_CTS, 0);
+        return 4;
+    }
 
     port.escape(kClrRts);
     port.escape(kClrDtr);
 
-    if (uint32_t e = port.transmitPriority(kEsc); e != 0) return 4000 + asSigned16(e);
-    uint32_t written = 0;
-    if (uint32_t e = port.write(record, length, &written); e != 0) return 6000 + asSigned16(e);
-    if (length == 0 || record[0] != kFreeLineLead) {
-        const uint8_t checksum = checksumOf(record, length);
-        if (port.write(&checksum, 1, &written) != 0) return 4;
+    if (uint32_t e = port.transmitPriority(kEsc); e != 0) {
+        log.fail(ECF_STEP_SENDING, e);
+        return 4000 + asSigned16(e);
+    }
+    log.escSent = true;
+    if (uint32_t e = port.write(wire.record, wire.length, &log.recordWritten); e != 0) {
+        log.fail(ECF_STEP_SENDING, e);
+        return 6000 + asSigned16(e);
+    }
+    if (wire.length == 0 || wire.record[0] != kFreeLineLead) {
+        log.checksum = checksumOf(wire.record, wire.length);
+        uint32_t written = 0;
+        if (uint32_t e = port.write(&log.checksum, 1, &written); e != 0) {
+            log.fail(ECF_STEP_SENDING, e);
+            return 4;
+        }
+        log.checksumSent = written == 1;
     }
 
-    if (replyLength <= 1) {
-        uint8_t answer = 0;
-        uint32_t received = 0;
-        const uint32_t e = port.read(&answer, 1, &received);
+    if (wire.replyLength <= 1) {
+        const uint32_t e = port.read(&log.answer, 1, &log.received);
         guard.raiseControlLines();
-        if (e != 0) return 8000 + static_cast<int32_t>(e);
-        return answer;
+        if (e != 0) {
+            log.fail(ECF_STEP_READING, e);
+            return 8000 + static_cast<int32_t>(e);
+        }
+        return log.answer;
     }
 
-    if (replyLength > kLongReply) port.pause(kLongReplyPauseMs);
-    uint32_t received = 0;
-    const uint32_t e = port.read(reply, replyLength, &received);
+    if (wire.replyLength > kLongReply) port.pause(kLongReplyPauseMs);
+    const uint32_t e = port.read(wire.reply, wire.replyLength, &log.received);
     guard.raiseControlLines();
-    return e == 0 ? 0 : 1;
+    if (e != 0) {
+        log.fail(ECF_STEP_READING, e);
+        return 1;
+    }
+    return 0;
+}
+
+uint32_t microsecondsSince(Clock::time_point start) {
+    using std::chrono::microseconds;
+    const auto us = std::chrono::duration_cast<microseconds>(Clock::now() - start).count();
+    return us < 0 ? 0 : us > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<uint32_t>(us);
+}
+
+}  // namespace
+
+int32_t exchange(SerialPort& port, const char* name, const uint8_t* record, uint32_t length,
+                 uint8_t* reply, uint32_t replyLength) {
+    const Wire wire{record, length, reply, replyLength};
+    ExchangeLog log;
+    const Clock::time_point start = Clock::now();
+    const int32_t result = exchangeSteps(port, name, wire, log);  // the port is closed again
+    log.elapsedUs = microsecondsSince(start);
+    reportExchange(name, wire, log, result);
+    return result;
 }
 
 int32_t ECF_API ComunicaECF(const uint8_t* record, uint32_t length, uint8_t* reply,
                             uint32_t replyLength) {
+    const char* name = portName(PortaSerial.load(std::memory_order_relaxed));
     try {
         std::unique_ptr<SerialPort> port = makePlatformPort();
-        return exchange(*port, portName(PortaSerial.load(std::memory_order_relaxed)), record,
-                        length, reply, replyLength);
+        return exchange(*port, name, record, length, reply, replyLength);
     } catch (...) {
-        return 1030;  // no memory for the port object: the port could not be opened
+        // No memory for the port object: the port could not be opened.
+        ExchangeLog log;
+        log.fail(ECF_STEP_OPEN, kNoMemoryError);
+        reportExchange(name, Wire{record, length, reply, replyLength}, log, 1030);
+        return 1030;
     }
 }
 
@@ -130,7 +196,8 @@ int32_t ECF_API EnviaComando(const uint8_t* record, uint32_t length) {
 }  // namespace ecf::link
 
 extern "C" int32_t ECF_API ChangePort(int32_t index) {
+    ecf::link::ExportCall call;  // no exchange
     const int32_t stored = (index >= 0 && index <= 3) ? index : 1;
     ecf::link::PortaSerial.store(stored, std::memory_order_relaxed);
-    return stored;
+    return call.returns(stored);
 }

@@ -29,7 +29,9 @@ constexpr uint32_t kLongReplyPauseMs = 2000;
 
 // One exchange over the given port, step by step. For reply length 1 the
 // result is the status byte and the reply buffer is not written; for a longer
-// reply the record is read into `reply` and the result is 0.
+// reply the record is read into `reply` and the result is 0. What it did on
+// the line goes to the thread's exchange report and to the trace
+// (exchange_report.h, trace.h).
 int32_t exchange(SerialPort& port, const char* name, const uint8_t* record, uint32_t length,
                  uint8_t* reply, uint32_t replyLength);
 

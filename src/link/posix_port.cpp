@@ -1,5 +1,8 @@
 #include "posix_port.h"
 
+#include "deadlines.h"
+#include "port_environment.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -9,7 +12,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -18,8 +20,7 @@ namespace ecf::link {
 std::string devicePathFor(const char* name) {
     const std::string port = name != nullptr ? name : "";
     if (port.size() == 4 && port.compare(0, 3, "COM") == 0 && port[3] >= '1' && port[3] <= '9') {
-        const std::string variable = "ECF_" + port;
-        if (const char* path = std::getenv(variable.c_str()); path != nullptr && *path != '\0')
+        if (const char* path = portFromEnvironment(static_cast<unsigned>(port[3] - '0')))
             return path;
         return "/dev/ttyS" + std::to_string(port[3] - '1');
     }
@@ -57,18 +58,7 @@ uint32_t ParityMarkDecoder::decode(const uint8_t* raw, uint32_t length, uint8_t*
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 bool isAccessError(int e) { return e == EACCES || e == EPERM || e == EBUSY || e == EWOULDBLOCK; }
-
-// Milliseconds left until a deadline, for poll; -1 waits without limit.
-int millisecondsUntil(const Clock::time_point* deadline) {
-    if (deadline == nullptr) return -1;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-    if (left <= 0) return 0;
-    return left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
-}
 
 // Waits for the descriptor to be ready for `events`; false on time-out.
 // Returns the errno of a failure in *error.
@@ -119,13 +109,20 @@ bool sameApartFromParity(const termios& a, const termios& b) {
 OpenError PosixPort::open(const char* name) {
     close();
     const std::string path = devicePathFor(name);
+    details_ = OpenDetails{};
+    setDevice(details_, path.c_str());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return isAccessError(errno) ? OpenError::accessDenied : OpenError::other;
+    if (fd < 0) {
+        details_.systemError = static_cast<uint32_t>(errno);
+        return isAccessError(errno) ? OpenError::accessDenied : OpenError::other;
+    }
     // Exclusive use for the whole exchange: a device locked by anyone else is
     // in use, and nothing is sent.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int e = errno;
         ::close(fd);
+        details_.systemError = static_cast<uint32_t>(e);
+        details_.lockFailed = true;
         return isAccessError(e) ? OpenError::accessDenied : OpenError::other;
     }
     fd_ = fd;
@@ -216,10 +213,7 @@ uint32_t PosixPort::transmitPriority(uint8_t byte) {
 
 uint32_t PosixPort::write(const uint8_t* data, uint32_t length, uint32_t* written) {
     *written = 0;
-    const uint64_t limitMs = uint64_t{timeouts_.writeTotalMultiplier} * length +
-                             timeouts_.writeTotalConstant;
-    const bool limited = timeouts_.writeTotalMultiplier != 0 || timeouts_.writeTotalConstant != 0;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    const WriteDeadline deadline(timeouts_, length);
     while (*written < length) {
         const ssize_t n = ::write(fd_, data + *written, length - *written);
         if (n > 0) {
@@ -229,7 +223,7 @@ uint32_t PosixPort::write(const uint8_t* data, uint32_t length, uint32_t* writte
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) return static_cast<uint32_t>(errno);
         // The line is busy (flow control): wait until it drains or time runs out.
-        const int waitMs = limited ? millisecondsUntil(&deadline) : -1;
+        const int waitMs = deadline.waitMs();
         if (waitMs == 0) return 0;  // timed out: done with fewer bytes
         uint32_t error = 0;
         if (!waitFor(fd_, POLLOUT, waitMs, &error) && error != 0) return error;
@@ -240,54 +234,24 @@ uint32_t PosixPort::write(const uint8_t* data, uint32_t length, uint32_t* writte
 uint32_t PosixPort::read(uint8_t* data, uint32_t length, uint32_t* received) {
     *received = 0;
     if (length == 0) return 0;
-    const CommTimeouts& t = timeouts_;
-    const Clock::time_point start = Clock::now();
-
-    // Win32 semantics: MAXDWORD/MAXDWORD/constant returns with the first byte
-    // or after the constant; MAXDWORD/0/0 returns at once; otherwise a total
-    // time-out (multiplier * length + constant, none when both are 0) and an
-    // interval time-out counted once the first byte arrived.
-    const bool firstByteReturns = t.readInterval == kMaxDword && t.readTotalMultiplier == kMaxDword &&
-                                  t.readTotalConstant != 0 && t.readTotalConstant != kMaxDword;
-    const bool immediate = t.readInterval == kMaxDword && t.readTotalMultiplier == 0 &&
-                           t.readTotalConstant == 0;
-    Clock::time_point totalDeadline;
-    bool hasTotal = false;
-    if (firstByteReturns) {
-        totalDeadline = start + std::chrono::milliseconds(t.readTotalConstant);
-        hasTotal = true;
-    } else if (!immediate && (t.readTotalMultiplier != 0 || t.readTotalConstant != 0)) {
-        totalDeadline = start + std::chrono::milliseconds(uint64_t{t.readTotalMultiplier} * length +
-                                                          t.readTotalConstant);
-        hasTotal = true;
-    }
-    const bool hasInterval = !firstByteReturns && !immediate && t.readInterval != 0 &&
-                             t.readInterval != kMaxDword;
-
+    ReadDeadline deadline(timeouts_, length);
     ParityMarkDecoder decoder(errorChar_);
     uint8_t chunk[4096];
-    Clock::time_point lastByte{};
     while (*received < length) {
-        if (firstByteReturns && *received > 0) break;
+        if (deadline.doneWith(*received)) break;
         const uint32_t want = length - *received;
         const ssize_t n = ::read(fd_, chunk, want < sizeof chunk ? want : sizeof chunk);
         if (n > 0) {
             *received += decoder.decode(chunk, static_cast<uint32_t>(n), data + *received, want);
-            lastByte = Clock::now();
+            deadline.byteArrived();
             continue;
         }
         if (n == 0) return static_cast<uint32_t>(EIO);  // the other end hung up
         if (errno == EINTR) continue;
         if (errno != EAGAIN) return static_cast<uint32_t>(errno);
-        if (immediate) break;
+        if (deadline.immediate()) break;
 
-        int waitMs = hasTotal ? millisecondsUntil(&totalDeadline) : -1;
-        if (hasInterval && *received > 0) {
-            const Clock::time_point intervalDeadline =
-                lastByte + std::chrono::milliseconds(t.readInterval);
-            const int intervalMs = millisecondsUntil(&intervalDeadline);
-            if (waitMs < 0 || intervalMs < waitMs) waitMs = intervalMs;
-        }
+        const int waitMs = deadline.waitMs(*received);
         if (waitMs == 0) break;  // timed out: a success with fewer bytes
         uint32_t error = 0;
         if (!waitFor(fd_, POLLIN, waitMs, &error)) {

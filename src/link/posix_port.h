@@ -10,8 +10,8 @@
 namespace ecf::link {
 
 // The device path of a port name: "COMn" is taken from the environment
-// variable ECF_COMn at every open, else /dev/ttyS(n-1). Other names are used
-// as paths.
+// variable ECF_COMn at every open, else (unset or empty) /dev/ttyS(n-1).
+// Other names are used as paths.
 std::string devicePathFor(const char* name);
 
 // Turns the bytes of a line read with PARMRK back into what the printer sent:
@@ -37,6 +37,7 @@ public:
     ~PosixPort() override { close(); }
 
     OpenError open(const char* name) override;
+    const OpenDetails& openDetails() const override { return details_; }
     uint32_t applyLineSettings(const LineSettings& settings) override;
     uint32_t purge(uint32_t flags) override;
     uint32_t setTimeouts(const CommTimeouts& timeouts) override;
@@ -50,6 +51,7 @@ public:
 
 private:
     int fd_ = -1;
+    OpenDetails details_;
     CommTimeouts timeouts_{0, 0, 0, 0, 0};
     uint8_t errorChar_ = '#';
 };

@@ -2,6 +2,7 @@
 // behind which all platform code lives (POSIX termios, Win32, a scripted fake).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ecf::link {
@@ -64,6 +65,14 @@ struct OpenDetails {
     uint32_t systemError = 0;
     bool lockFailed = false;
 };
+
+// Records the device of an open: as much of `path` as the field holds.
+inline void setDevice(OpenDetails& details, const char* path) {
+    std::size_t n = 0;
+    if (path != nullptr)
+        for (; n + 1 < sizeof details.device && path[n] != '\0'; ++n) details.device[n] = path[n];
+    details.device[n] = '\0';
+}
 
 // One port, used for one exchange. Every operation but open returns 0 on
 // success or the system error code of the failure.

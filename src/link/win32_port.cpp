@@ -1,13 +1,16 @@
 #include "win32_port.h"
 
-#include <cstdlib>
 #include <memory>
 
+#include "choosing_port.h"
 #include "platform_port.h"
+#include "port_environment.h"
 
 namespace ecf::link {
 
-std::unique_ptr<SerialPort> makePlatformPort() { return std::make_unique<Win32Port>(); }
+std::unique_ptr<SerialPort> makePlatformPort() {
+    return std::make_unique<ChoosingPort>(std::make_unique<Win32Port>(), &win32DeviceName);
+}
 
 const Win32Api& systemWin32Api() {
     static const Win32Api api{&::SetLastError,       &::GetLastError,       &::CreateFileA,
@@ -40,10 +43,7 @@ std::string win32DeviceName(const char* name) {
     std::string device = name != nullptr ? name : "";
     if (device.size() == 4) {
         if (const unsigned n = comNumber(device); n >= 1 && n <= 4) {
-            const std::string variable = "ECF_COM" + std::to_string(n);
-            if (const char* override = std::getenv(variable.c_str());
-                override != nullptr && *override != '\0')
-                device = override;
+            if (const char* override = portFromEnvironment(n)) device = override;
         }
     }
     if (comNumber(device) >= 10) return "\\\\.\\" + device;
@@ -80,6 +80,8 @@ uint32_t Win32Port::lastFailure() const {
 OpenError Win32Port::open(const char* name) {
     close();
     const std::string device = win32DeviceName(name);
+    details_ = OpenDetails{};
+    setDevice(details_, device.c_str());
     api_.setLastError(0);
     const HANDLE h = api_.createFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
@@ -89,6 +91,9 @@ OpenError Win32Port::open(const char* name) {
         return OpenError::none;
     }
     if (isHandle(h)) api_.closeHandle(h);  // else the port stays held until unload
+    details_.systemError = error;
+    // Opened without sharing: access denied means another holder.
+    details_.lockFailed = error == ERROR_ACCESS_DENIED;
     switch (error) {
         case ERROR_ALREADY_EXISTS: return OpenError::alreadyExists;
         case ERROR_ACCESS_DENIED: return OpenError::accessDenied;

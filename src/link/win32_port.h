@@ -28,6 +28,7 @@ public:
     ~Win32Port() override { close(); }
 
     OpenError open(const char* name) override;
+    const OpenDetails& openDetails() const override { return details_; }
     uint32_t applyLineSettings(const LineSettings& settings) override;
     uint32_t purge(uint32_t flags) override;
     uint32_t setTimeouts(const CommTimeouts& timeouts) override;
@@ -46,6 +47,7 @@ private:
 
     Win32Api api_;  // copied, so the table given may be a temporary
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OpenDetails details_;
 };
 
 }  // namespace ecf::link

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -71,6 +72,8 @@ public:
     unsigned char* outByte(std::size_t, const Parameter&) override {
         return plan_.nullOuts ? nullptr : outByteBlock();
     }
+    // The report is no out-parameter to skip: its size is the plan's number.
+    ecf_exchange_info* info(std::size_t, const Parameter&) override { return infoBlock(plan_.number); }
 
 private:
     Plan plan_;
@@ -189,6 +192,28 @@ std::vector<const ExportCall*> allExports() {
 
 INSTANTIATE_TEST_SUITE_P(EveryExport, BadInput, ::testing::ValuesIn(allExports()),
                          [](const ::testing::TestParamInfo<const ExportCall*>& row) { return std::string(row.param->name); });
+
+// The extensions answer what they cannot use with a clear result, never a crash.
+TEST(Extensions, RefuseNullShortAndHugeArguments) {
+    ecf_exchange_info info{};
+    const struct {
+        const char* what;
+        std::function<int32_t()> call;
+        int32_t result;
+    } cases[] = {
+        {"no report", [] { return ecf_last_exchange(nullptr); }, -1},
+        {"a report of size 0", [&] { info.size = 0; return ecf_last_exchange(&info); }, -2},
+        {"a report one byte short", [&] { info.size = sizeof info - 1; return ecf_last_exchange(&info); }, -2},
+        {"a report longer than this one", [&] { info.size = 0xFFFFFFFF; return ecf_last_exchange(&info); }, 0},
+        {"a trace path of 1 MB", [] { return ecf_set_trace(hugeText().c_str()); }, -1},
+        {"no trace path", [] { return ecf_set_trace(nullptr); }, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.call(), c.result) << c.what;
+    EXPECT_EQ(info.size, 0xFFFFFFFFu) << "the caller's size stays";
+    EXPECT_STREQ(ecf_result_text(1010, hugeText().c_str()), "porta em uso");
+    EXPECT_STREQ(ecf_result_text(1010, "en"), "the port is in use");
+    EXPECT_STREQ(ecf_result_text(INT32_MIN, "en"), "unknown code");
+}
 
 TEST(ExportTable, HoldsEveryExportOfTheList) {
     std::ifstream list(ECF_EXPORTS_FILE);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "link/exchange_report.h"
 #include "link/fake_port.h"
 #include "link/link.h"
 
@@ -63,32 +64,46 @@ TEST(Exchange, LineSettingsAndTimeoutsAsTheLinkSetsThem) {
     }
 }
 
-// Each failing step: the result, and that the port is closed without the
-// RTS/DTR requests of the normal end.
+// Each failing step: the result, the step and system error the report
+// names, and that the port is closed without the RTS/DTR requests of the
+// normal end.
 TEST(Exchange, ResultCodesOfEachFailingStep) {
     struct Case {
         const char* what;
         void (*script)(FakePort&);
         int32_t result;
         bool anythingSent;
+        ecf_step step;
+        int32_t error;
     } cases[] = {
-        {"already exists", [](FakePort& p) { p.openError = OpenError::alreadyExists; }, 1002, false},
-        {"in use", [](FakePort& p) { p.openError = OpenError::accessDenied; }, 1010, false},
-        {"other open error", [](FakePort& p) { p.openError = OpenError::other; }, 1030, false},
-        {"line settings", [](FakePort& p) { p.failures[FakePort::LineSettingsStep] = 87; }, 2087, false},
-        {"purge output", [](FakePort& p) { p.failures[FakePort::Purge] = 1; p.failPurgeFlags = 4; }, 808, false},
-        {"purge input", [](FakePort& p) { p.failures[FakePort::Purge] = 1; p.failPurgeFlags = 8; }, 809, false},
-        {"time-outs", [](FakePort& p) { p.failures[FakePort::Timeouts] = 1; }, 810, false},
-        {"CTS low", [](FakePort& p) { p.modemBits = 0x20; }, 4, false},
-        {"ESC", [](FakePort& p) { p.failures[FakePort::Priority] = 0x10005; }, 4005, false},
-        {"ESC, negative error", [](FakePort& p) { p.failures[FakePort::Priority] = 0xFFFF; }, 3999, false},
-        {"record", [](FakePort& p) { p.failures[FakePort::Write] = 13; p.failWriteNumber = 1; }, 6013, false},
-        {"checksum", [](FakePort& p) { p.failures[FakePort::Write] = 13; p.failWriteNumber = 2; }, 4, true},
+        {"already exists", [](FakePort& p) { p.openError = OpenError::alreadyExists; p.openFailure.systemError = 183; },
+         1002, false, ECF_STEP_OPEN, 183},
+        {"in use", [](FakePort& p) { p.openError = OpenError::accessDenied; p.openFailure.lockFailed = true; },
+         1010, false, ECF_STEP_LOCK, 0},
+        {"other open error", [](FakePort& p) { p.openError = OpenError::other; }, 1030, false, ECF_STEP_OPEN, 0},
+        {"line settings", [](FakePort& p) { p.failures[FakePort::LineSettingsStep] = 87; }, 2087, false,
+         ECF_STEP_LINE_SETTINGS, 87},
+        {"purge output", [](FakePort& p) { p.failures[FakePort::Purge] = 1; p.failPurgeFlags = 4; }, 808, false,
+         ECF_STEP_CLEARING, 1},
+        {"purge input", [](FakePort& p) { p.failures[FakePort::Purge] = 1; p.failPurgeFlags = 8; }, 809, false,
+         ECF_STEP_CLEARING, 1},
+        {"time-outs", [](FakePort& p) { p.failures[FakePort::Timeouts] = 1; }, 810, false, ECF_STEP_TIMEOUTS, 1},
+        {"CTS low", [](FakePort& p) { p.modemBits = 0x20; }, 4, false, ECF_STEP_CTS, 0},
+        {"ESC", [](FakePort& p) { p.failures[FakePort::Priority] = 0x10005; }, 4005, false, ECF_STEP_SENDING,
+         0x10005},
+        {"ESC, negative error", [](FakePort& p) { p.failures[FakePort::Priority] = 0xFFFF; }, 3999, false,
+         ECF_STEP_SENDING, 0xFFFF},
+        {"record", [](FakePort& p) { p.failures[FakePort::Write] = 13; p.failWriteNumber = 1; }, 6013, false,
+         ECF_STEP_SENDING, 13},
+        {"checksum", [](FakePort& p) { p.failures[FakePort::Write] = 13; p.failWriteNumber = 2; }, 4, true,
+         ECF_STEP_SENDING, 13},
     };
     for (const Case& c : cases) {
         FakePort port;
         c.script(port);
         EXPECT_EQ(run(port), c.result) << c.what;
+        EXPECT_EQ(ecf::link::lastExchange().failed_step, static_cast<uint32_t>(c.step)) << c.what;
+        EXPECT_EQ(ecf::link::lastExchange().system_error, c.error) << c.what;
         EXPECT_EQ(port.isOpen, false) << c.what;
         EXPECT_EQ(port.wire.size() > 1, c.anythingSent) << c.what;
         for (const std::string& call : port.calls) {
@@ -123,6 +138,12 @@ TEST(Exchange, SilentPrinterGivesZeroAndStatusByteIsNotPutInTheBuffer) {
     uint8_t scratch[4] = {9, 9, 9, 9};
     EXPECT_EQ(run(port, kSubTotal, 1, scratch), 0);
     EXPECT_EQ(scratch[0], 9);
+    // The report tells the silence from a status byte 0.
+    const ecf_exchange_info& report = ecf::link::lastExchange();
+    EXPECT_EQ(report.bytes_sent, 5u);
+    EXPECT_EQ(report.bytes_expected, 1u);
+    EXPECT_EQ(report.bytes_received, 0u);
+    EXPECT_EQ(report.failed_step, static_cast<uint32_t>(ECF_STEP_NONE));
 }
 
 TEST(Exchange, ModemStatusThatCannotBeReadCountsAsCtsOn) {

@@ -6,8 +6,8 @@ within a second, without reloading; switches "paper out" on the page and sees
 the next sale refused with the printer's paper-out status; resets the printer
 through the page's confirmation. Saves a screenshot in ECF_ARTIFACTS.
 
-Needs ECF_SIM, ECF_LIBRARY and ECF_EXPORTS (the build's test runner sets
-them). Exits 77 (skipped) where Chromium is not installed.
+Needs ECF_SIM, ECF_LIBRARY and the binding on PYTHONPATH (the build's test
+runner sets them). Exits 77 (skipped) where Chromium is not installed.
 """
 
 import base64
@@ -21,8 +21,7 @@ import time
 import urllib.request
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "bindings" / "python"))
-import ecf  # noqa: E402
+import ecf  # the build's staged binding (PYTHONPATH)
 
 SKIPPED = 77
 PAPER_OUT = 30  # the printer's status byte (sim/README.md)

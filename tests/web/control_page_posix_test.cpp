@@ -7,12 +7,16 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 
 #include "control_page.h"
 #include "ecf.h"
 #include "ecfsim/status.h"
+#include "support/scratch.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -195,6 +199,40 @@ TEST(ControlPage, ConditionsFaultsClockAndResetsReachTheLibrary) {
     page.change("/api/reset", {{"reset", "printer"}});
     EXPECT_EQ(sim.model().counters.coo, 0u);
     EXPECT_EQ(page.state()["document"]["kind"], "none");
+}
+
+// While the state file cannot be written the printer keeps nothing it was
+// asked for: a sale is refused (28) and never reaches the roll, a reset from
+// the page is refused (409); once the file can be written both work again.
+TEST(ControlPage, ShowsOnlyWhatTheStateFileKept) {
+    ecf::test::ScratchDir scratch;
+    const std::filesystem::path dir = scratch.path() / "state";
+    std::filesystem::create_directory(dir);
+    SimFixture::Options o;
+    o.statePath = (dir / "printer.json").string();
+    SimFixture sim(o);
+    Page page(sim);
+    ASSERT_EQ(ecfVendaItem("ARROZ", "1234", 1), 0);
+
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(ecfVendaItem("FEIJAO", "899", 1), refused(Status::memoryNotWritten));
+    EXPECT_EQ(page.post("/api/reset", R"({"reset":"day"})")->status, 409);
+    EXPECT_EQ(sim.model().receipt.liveItems(), 1u) << "neither the sale nor the reset was kept";
+
+    std::filesystem::create_directory(dir);
+    page.change("/api/reset", {{"reset", "day"}});
+    EXPECT_EQ(sim.model().receipt.liveItems(), 0u);
+    // The journal takes exchanges in on a thread of its own: wait for the refusal.
+    const auto logged = [&page] {
+        const json log = json::parse(page.get("/api/log")->body);
+        for (const json& e : log["entries"])
+            if (e.contains("answer") && e["answer"].value("status", 0) == 28) return true;
+        return false;
+    };
+    for (int i = 0; i < 200 && !logged(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string paper = page.get("/api/paper")->body;
+    EXPECT_NE(paper.find("ARROZ"), std::string::npos);
+    EXPECT_EQ(paper.find("FEIJAO"), std::string::npos) << "a refused sale printed nothing";
 }
 
 }  // namespace

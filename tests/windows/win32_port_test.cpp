@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "link/exchange_report.h"
 #include "link/link.h"
 #include "link/win32_port.h"
 #include "support/scoped_env.h"
@@ -188,6 +192,10 @@ TEST_F(Win32PortTest, OpenIsJudgedByTheLastError) {
             Win32Port port(kFakeApi);
             EXPECT_EQ(port.open("COM1"), c.expected) << c.openError;
             EXPECT_EQ(count("CloseHandle"), c.closedAtOpen) << c.openError;
+            // What the exchange report tells of it.
+            EXPECT_STREQ(port.openDetails().device, "COM1");
+            EXPECT_EQ(port.openDetails().systemError, c.openError);
+            EXPECT_EQ(port.openDetails().lockFailed, c.openError == ERROR_ACCESS_DENIED);
         }
         // The port object closes only a port it holds.
         EXPECT_EQ(count("CloseHandle"), c.expected == OpenError::none ? 1 : c.closedAtOpen);
@@ -283,14 +291,31 @@ TEST(Win32DeviceName, PortNamesAndOverrides) {
                   "\\\\.\\COM1" + std::to_string(index + 1));
 }
 
-// Through the system's own calls: a port that does not exist is not opened.
+// Through the system's own calls: a port that does not exist is not opened,
+// and the report and the trace file say where it stopped.
 TEST(Win32System, AMissingPortGives1030) {
     ScopedEnv env("ECF_COM3", "COM250");
+    const std::string trace =
+        (std::filesystem::temp_directory_path() / "ecf-win32-trace.log").string();
+    std::remove(trace.c_str());
+    ASSERT_EQ(ecf_set_trace(trace.c_str()), 0);
     const int32_t previous = ecf::link::PortaSerial.load();
     ChangePort(2);
     EXPECT_EQ(ecf::link::EnviaComando(kSubTotal.data(), static_cast<uint32_t>(kSubTotal.size())),
               1030);
+    const ecf_exchange_info report = ecf::link::lastExchange();
     ChangePort(previous);
+    ecf_set_trace(nullptr);
+    EXPECT_EQ(report.failed_step, static_cast<uint32_t>(ECF_STEP_OPEN));
+    EXPECT_STREQ(report.device, "\\\\.\\COM250");
+    std::string line;
+    std::getline(std::ifstream(trace), line);
+    const std::string expected[] = {
+        " port=COM3 device=\\\\.\\COM250 cmd=SubTotal code=D1 sent= recv= result=1030 us=",
+        " step=open error=" + std::to_string(report.system_error) + "\n"};
+    line += "\n";
+    for (const std::string& part : expected) EXPECT_NE(line.find(part), std::string::npos) << line;
+    std::remove(trace.c_str());
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace ecfsim {
 
@@ -28,6 +30,7 @@ public:
     // Receives every printed line, as UTF-8, without its line end.
     using Sink = std::function<void(const std::string& line)>;
     // Receives every printed line too, with the station that printed it.
+    // Both see a held line only once it is released.
     using Watcher = std::function<void(Station station, const std::string& line)>;
 
     void setSink(Sink sink) { sink_ = std::move(sink); }
@@ -55,8 +58,16 @@ public:
     void clear() { kept_.clear(); }
     std::size_t linesPrinted() const { return lines_; }
 
+    // Lines printed from hold() on wait: release() hands them out, drop()
+    // takes them back as if they had never been printed (a command the
+    // printer refused after all).
+    void hold();
+    void release();
+    void drop();
+
 private:
     void emit(std::string_view cp850, Station station = Station::receipt);
+    void deliver(Station station, const std::string& utf8);
 
     Sink sink_;
     Watcher watcher_;
@@ -64,6 +75,10 @@ private:
     std::string kept_;
     std::size_t lines_ = 0;
     bool onPrintedChequeLine_ = false;
+    bool holding_ = false;
+    std::vector<std::pair<Station, std::string>> held_;
+    std::size_t linesBeforeHold_ = 0;
+    bool onPrintedChequeLineBeforeHold_ = false;
 };
 
 }  // namespace ecfsim

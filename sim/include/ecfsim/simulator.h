@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ecfsim/frame.h"
@@ -81,8 +82,12 @@ struct Exchange {
 
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
-    FrameTiming timing;
-    std::string statePath;  // saved after every command that changes the state; empty: none
+    // How long the line may be silent inside a frame; by default the paced
+    // or the unpaced timing, as the line is.
+    std::optional<FrameTiming> timing;
+    // Saved after every command that changes the state, before its answer
+    // leaves; a command whose state cannot be saved is refused. Empty: none.
+    std::string statePath;
 };
 
 struct SimulatorStats {
@@ -139,11 +144,14 @@ public:
     // fails they are dropped too. Returns the reason, or an empty text.
     std::string editModel(const std::function<std::string(Model&, const DateTime& now)>& edit);
 
-    // Receives every exchange on the serve() thread, after its answer has
-    // been written (or scheduled); it must return quickly. May be set or
-    // cleared at any time; an empty one stops the watching.
+    // Receives every exchange (every frame read, and what left the printer
+    // for it) on the serve() thread, in order, after its answer has been
+    // written (or scheduled); it must return quickly. Several may watch at
+    // once; the key stops one. Both may be called at any time.
     using ExchangeWatcher = std::function<void(Exchange&&)>;
-    void watchExchanges(ExchangeWatcher watcher);
+    using WatchKey = uint64_t;
+    WatchKey watchExchanges(ExchangeWatcher watcher);
+    void unwatchExchanges(WatchKey key);
 
     // Writes the state file now (if there is one); false on failure.
     bool save();
@@ -162,6 +170,7 @@ private:
     bool flushDue(int fd, TimePoint now);
     bool saveLocked();
     void publishExchanges();
+    Answer answerAndKeep(const FrameEvent& event);
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;  // the printer, its paper, the fault and the stats
@@ -177,12 +186,11 @@ private:
     bool saveErrorReported_ = false;
     int stopPipe_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
-    std::shared_ptr<const ExchangeWatcher> watcher_;
+    using Watchers = std::vector<std::pair<WatchKey, ExchangeWatcher>>;
+    std::shared_ptr<const Watchers> watchers_;  // replaced, never changed: a snapshot publishes
+    WatchKey nextWatchKey_ = 1;
     Printout printing_;                     // what the command being carried out prints
     std::vector<Exchange> unpublished_;     // serve() thread only
 };
-
-// 11 bits a byte at 9600 baud.
-constexpr std::chrono::nanoseconds kByteTime{11 * 1000000000LL / 9600};
 
 }  // namespace ecfsim

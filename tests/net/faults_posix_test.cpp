@@ -1,0 +1,152 @@
+// Network ports that cannot be had, or that never answer: each ends with the
+// result a local port gives, within the time-outs of a local port, and a URL
+// of a bad form never makes a connection.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+
+#include "ecf.h"
+#include "link/net_check.h"
+#include "ser2net.h"
+#include "support/scoped_env.h"
+
+namespace {
+
+using ecf::test::ScopedEnv;
+using Clock = std::chrono::steady_clock;
+
+// A socket listening on 127.0.0.1 that never accepts: the system completes
+// connections for it (up to its backlog), and nothing ever answers.
+class Listener {
+public:
+    explicit Listener(int backlog) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(fd_, backlog);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size);
+        port_ = ntohs(a.sin_port);
+    }
+    ~Listener() {
+        for (int fd : fillers_) ::close(fd);
+        ::close(fd_);
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    std::string at() const { return "127.0.0.1:" + std::to_string(port_); }
+    bool connectedTo() const {
+        const int s = ::accept(fd_, nullptr, nullptr);
+        if (s < 0) return false;
+        ::close(s);
+        return true;
+    }
+    // Fills the backlog, so that a further connection is not even completed.
+    void fill() {
+        for (int i = 0; i < 4; ++i) {
+            const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            a.sin_port = htons(port_);
+            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+            fillers_.push_back(s);
+        }
+        ::usleep(100000);
+    }
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    std::vector<int> fillers_;
+};
+
+struct Timed {
+    int32_t result;
+    double seconds;
+};
+
+Timed subTotalOn(const std::string& url) {
+    ScopedEnv port("ECF_COM1", url);
+    ChangePort(0);
+    const Clock::time_point start = Clock::now();
+    const int32_t result = ecfSubTotal();
+    return {result, std::chrono::duration<double>(Clock::now() - start).count()};
+}
+
+TEST(NetworkFaults, PortsThatCannotBeOpenedGive1030) {
+    Listener listener(8);
+    Listener full(0);
+    full.fill();
+    const std::string refused = "127.0.0.1:" + std::to_string(ecf::test::freePort());
+    const struct {
+        std::string url;
+        double atLeast, atMost;
+    } cases[] = {
+        {"tcp://" + listener.at() + "/", 0, 0.5},
+        {"tcp://" + listener.at() + "0", 0, 0.5},  // port out of range
+        {"udp://" + listener.at(), 0, 0.5},
+        {"tcp://:" + listener.at().substr(10), 0, 0.5},
+        {"rfc2217://127.0.0.1", 0, 0.5},
+        {"tcp://" + refused, 0, 0.5},
+        {"tcp://no-such-printer.invalid:4001", 0, 3.5},
+        {"tcp://" + full.at(), 2.9, 3.5},            // no connection within 3 s
+        {"rfc2217://" + listener.at(), 2.9, 3.5},  // connected, but never a Telnet answer
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        const Timed t = subTotalOn(c.url);
+        EXPECT_EQ(t.result, 1030);
+        EXPECT_GE(t.seconds, c.atLeast);
+        EXPECT_LE(t.seconds, c.atMost);
+    }
+    // Only the last case reached the listener; the bad forms sent nothing.
+    EXPECT_TRUE(listener.connectedTo());
+    EXPECT_FALSE(listener.connectedTo());
+}
+
+// A server that takes the connection and never answers: the 25 s of a
+// silent printer, and the result 0, as on a local port.
+TEST(NetworkFaults, ASilentServerIsASilentPrinter) {
+    Listener silent(8);
+    const Timed t = subTotalOn("tcp://" + silent.at());
+    EXPECT_EQ(t.result, 0);
+    EXPECT_GE(t.seconds, 25.0);
+    EXPECT_LE(t.seconds, 26.5);
+}
+
+// The steps a diagnosis shows, each where it stops.
+TEST(NetworkFaults, TheChecksOfAPortStopAtTheFailingStep) {
+    using ecf::link::OpenError;
+    Listener listener(8);
+    const std::string refused = "127.0.0.1:" + std::to_string(ecf::test::freePort());
+    const struct {
+        std::string url;
+        bool wellFormed, lookedUp;
+        OpenError opened;
+        uint32_t openError;
+    } cases[] = {
+        {"tcp://printer", false, false, OpenError::other, 0},
+        {"tcp://no-such-printer.invalid:4001", true, false, OpenError::other, 0},
+        {"tcp://" + refused, true, true, OpenError::other, ECONNREFUSED},
+        {"tcp://" + listener.at(), true, true, OpenError::none, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        const ecf::link::NetworkCheck check = ecf::link::checkNetworkPort(c.url);
+        EXPECT_EQ(check.wellFormed, c.wellFormed);
+        EXPECT_EQ(check.wellFormed && check.lookupError == 0, c.lookedUp);
+        EXPECT_EQ(check.opened, c.opened);
+        EXPECT_EQ(check.openError, c.openError);
+    }
+}
+
+}  // namespace
