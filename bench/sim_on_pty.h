@@ -33,6 +33,7 @@ public:
     SimOnPty& operator=(const SimOnPty&) = delete;
 
     const std::string& path() const { return pty_.slavePath(); }
+    ecfsim::Simulator& simulator() { return *sim_; }
 
 private:
     ecfsim::PseudoTerminal pty_;

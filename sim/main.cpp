@@ -2,7 +2,7 @@
 //
 //   ecf-sim [--link PATH] [--device PATH | --listen HOST:PORT [--rfc2217]]
 //           [--state FILE [--fresh]] [--paper FILE] [--frames FILE]
-//           [--clock SECONDS] [--realtime] [--fault SPEC]
+//           [--clock SECONDS] [--realtime] [--fault SPEC] [--http [HOST:]PORT]
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +19,7 @@
 #include "ecfsim/simulator.h"
 #include "ecfsim/state_file.h"
 #include "ecfsim/tcp_line.h"
+#include "control_page.h"
 
 namespace {
 
@@ -37,6 +38,8 @@ constexpr const char* kUsage =
     "  --realtime       pace the line at 9600 baud 8E1 (about 1.146 ms a byte)\n"
     "  --fault SPEC     misbehave: silent, late:MS, short:N, garbage, cut or\n"
     "                   status:N, each optionally /P for every P-th answer only\n"
+    "  --http [HOST:]PORT  serve the control page and its JSON API there\n"
+    "                   (on 127.0.0.1 unless a host is given)\n"
     "  --help           this text\n"
     "Prints the path of the line (or HOST:PORT) on the first line of standard output.\n";
 
@@ -52,6 +55,7 @@ struct Options {
     bool realtime = false;
     bool fresh = false;
     std::string fault;
+    std::string http;
 };
 
 ecfsim::Simulator* g_simulator = nullptr;
@@ -80,6 +84,7 @@ bool parse(int argc, char** argv, Options& o) {
             ok = value(o.clock) && !o.clock.empty() && o.clock.size() <= 12 &&
                  o.clock.find_first_not_of("0123456789") == std::string::npos;
         else if (a == "--fault") ok = value(o.fault);
+        else if (a == "--http") ok = value(o.http) && ecfsim::web::parseEndpoint(o.http);
         else if (a == "--realtime") o.realtime = true;
         else if (a == "--fresh") o.fresh = true;
         else if (a == "--help" || a == "-h") {
@@ -200,17 +205,32 @@ bool openToAppend(const std::string& path, File& file) {
 
 // One line per frame: how it ended, its record (lead byte onward, without ESC
 // and checksum) and the printer's answer, both in hex.
-void logExchange(std::FILE* out, const ecfsim::FrameEvent& frame,
-                 const std::vector<uint8_t>& answer) {
-    static const char* const kKinds[] = {"command", "bad-checksum", "unknown-code", "bad-lead",
-                                         "cut-short"};
-    std::fputs(kKinds[static_cast<int>(frame.kind)], out);
+void logExchange(std::FILE* out, const ecfsim::Exchange& e) {
+    std::fputs(ecfsim::kindName(e.kind), out);
     std::fputc(' ', out);
-    for (uint8_t b : frame.record) std::fprintf(out, "%02x", b);
+    for (uint8_t b : e.record) std::fprintf(out, "%02x", b);
     std::fputs(" -> ", out);
-    for (uint8_t b : answer) std::fprintf(out, "%02x", b);
+    for (uint8_t b : e.answer) std::fprintf(out, "%02x", b);
     std::fputc('\n', out);
     std::fflush(out);
+}
+
+// The control page on `endpoint`, beside the line.
+bool startPage(ecfsim::Simulator& simulator, const std::string& endpoint,
+               std::unique_ptr<ecfsim::web::ControlPage>& page) {
+    const auto at = *ecfsim::web::parseEndpoint(endpoint);
+    if (!ecfsim::web::isLoopback(at.host))
+        std::fprintf(stderr,
+                     "ecf-sim: warning: the control page on %s is open to other "
+                     "machines: whoever reaches it can steer the printer\n",
+                     endpoint.c_str());
+    try {
+        page = std::make_unique<ecfsim::web::ControlPage>(simulator, at);
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "ecf-sim: %s\n", e.what());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -290,15 +310,18 @@ int main(int argc, char** argv) {
             std::fflush(out);
         });
         if (framesFile) {
-            simulator.setExchangeSink([out = framesFile.get()](const ecfsim::FrameEvent& frame,
-                                                              const std::vector<uint8_t>& answer) {
-                logExchange(out, frame, answer);
+            simulator.watchExchanges([out = framesFile.get()](ecfsim::Exchange&& e) {
+                logExchange(out, e);
             });
         }
         if (!o.state.empty() && !start.loaded && !simulator.save()) return 2;  // a fresh printer
 
+        std::unique_ptr<ecfsim::web::ControlPage> page;
+        if (!o.http.empty() && !startPage(simulator, o.http, page)) return 2;
+
         std::printf("%s\n", linePath.c_str());
         std::fflush(stdout);
+        if (page) std::fprintf(stderr, "ecf-sim: control page at %s\n", page->url().c_str());
 
         g_simulator = &simulator;
         struct sigaction sa {};

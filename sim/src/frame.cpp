@@ -113,4 +113,15 @@ std::optional<TimePoint> FrameReader::deadline() const {
     return lastByte_ + timing_.frameGap;
 }
 
+const char* kindName(FrameEvent::Kind kind) {
+    switch (kind) {
+        case FrameEvent::Kind::command: return "command";
+        case FrameEvent::Kind::badChecksum: return "bad-checksum";
+        case FrameEvent::Kind::unknownCode: return "unknown-code";
+        case FrameEvent::Kind::badLead: return "bad-lead";
+        case FrameEvent::Kind::cutShort: return "cut-short";
+    }
+    return "";
+}
+
 }  // namespace ecfsim

@@ -97,6 +97,19 @@ std::size_t Receipt::liveItems() const {
     return n;
 }
 
+void clearDay(Model& m) {
+    m.day = DayTotals{};
+    for (TaxRate& t : m.taxRates) t.dayTotal = 0;
+    for (PaymentType& p : m.paymentTypes) {
+        p.dayTotal = 0;
+        p.dayVouchers = 0;
+    }
+    for (NonFiscalDocument& d : m.documents) {
+        d.dayCount = 0;
+        d.dayCancelled = 0;
+    }
+}
+
 Model freshModel(const DateTime& installed) {
     Model m;
     m.equipment.installed = installed;

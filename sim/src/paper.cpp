@@ -83,13 +83,13 @@ std::optional<std::string> unicodeToCp850(std::string_view utf8) {
     return out;
 }
 
-void Paper::emit(std::string_view cp850) {
+void Paper::emit(std::string_view cp850, Station station) {
     std::string utf8 = cp850ToUtf8(trimRight(cp850));
     ++lines_;
     if (holding_)
-        held_.push_back(std::move(utf8));
+        held_.emplace_back(station, std::move(utf8));
     else
-        deliver(utf8);
+        deliver(station, utf8);
 }
 
 void Paper::hold() {
@@ -100,7 +100,7 @@ void Paper::hold() {
 
 void Paper::release() {
     holding_ = false;
-    for (const std::string& utf8 : held_) deliver(utf8);
+    for (const auto& [station, utf8] : held_) deliver(station, utf8);
     held_.clear();
 }
 
@@ -111,8 +111,9 @@ void Paper::drop() {
     onPrintedChequeLine_ = onPrintedChequeLineBeforeHold_;
 }
 
-void Paper::deliver(const std::string& utf8) {
+void Paper::deliver(Station station, const std::string& utf8) {
     if (sink_) sink_(utf8);
+    if (watcher_) watcher_(station, utf8);
     if (keepLimit_ == 0) return;
     kept_ += utf8;
     kept_ += '\n';
@@ -155,7 +156,7 @@ void Paper::feed(unsigned lines) {
 }
 
 void Paper::chequeLine(std::string_view cp850) {
-    emit(cp850.substr(0, kChequeColumns));
+    emit(cp850.substr(0, kChequeColumns), Station::cheque);
     onPrintedChequeLine_ = true;
 }
 
@@ -164,7 +165,7 @@ void Paper::chequeAdvance(unsigned lines) {
         if (onPrintedChequeLine_)
             onPrintedChequeLine_ = false;  // off the printed line: no row of its own
         else
-            emit({});
+            emit({}, Station::cheque);
     }
 }
 

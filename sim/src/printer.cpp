@@ -18,6 +18,12 @@ Answer Printer::statusAnswer(Status s) {
     return Answer{{byteOf(s)}, s == Status::accepted};
 }
 
+std::optional<Status> Printer::mechanismStopped() const {
+    if (conditions_.coverOpen) return Status::coverOpen;
+    if (conditions_.paperOut) return Status::paperOut;
+    return std::nullopt;
+}
+
 Answer Printer::answer(const FrameEvent& event) {
     switch (event.kind) {
         case FrameEvent::Kind::command: return execute(event.record);
@@ -33,7 +39,10 @@ Answer Printer::execute(const std::vector<uint8_t>& record) {
     using namespace fw;
     if (record.empty()) return statusAnswer(Status::unknownCommand);
     Context c{model_, paper_, now()};
-    if (record[0] == kFreeLineLead) return statusAnswer(freeLine(c, record));
+    if (record[0] == kFreeLineLead) {
+        if (auto stopped = mechanismStopped()) return statusAnswer(*stopped);
+        return statusAnswer(freeLine(c, record));
+    }
 
     const CommandInfo* info = record.size() >= 2 && record[0] == kCommandLead
                                   ? findCommand(record[1])
@@ -41,12 +50,23 @@ Answer Printer::execute(const std::vector<uint8_t>& record) {
     if (info == nullptr) return statusAnswer(Status::unknownCommand);
     if (record.size() != info->length && record.size() != info->longLength)
         return statusAnswer(Status::badField);
+    // Everything answered by a status byte prints, or may: a stopped
+    // mechanism refuses it; queries are still answered.
+    const bool statusByte = info->answer == AnswerKind::statusByte ||
+                            (info->answer == AnswerKind::readOut && record[2] <= 2);
+    if (auto stopped = mechanismStopped(); stopped && statusByte) return statusAnswer(*stopped);
 
     switch (record[1]) {
         // Queries: a reply record, nothing changes.
         case 0x12: return {readingXOverLine(c, record)};
         case 0x26: return {fiscalMemoryCount(c, record)};
-        case 0xDF: return {printerStatus(c, record)};
+        case 0xDF: {
+            Bytes reply = printerStatus(c, record);
+            if (conditions_.paperNearEnd) reply[6] |= kFlagPaperNearEnd;
+            if (conditions_.paperOut) reply[6] |= kFlagPaperOut;
+            if (conditions_.coverOpen) reply[6] |= kFlagCoverOpen;
+            return {reply};
+        }
         case 0xE0: return {receiptStatus(c, record)};
         case 0xE1: return {taxRateStatus(c, record)};
         case 0xE2: return {paymentTypeStatus(c, record)};

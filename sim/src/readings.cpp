@@ -51,19 +51,6 @@ void printDayTotals(Context& c) {
     c.paper.columns("CCF", zeroPadded(m.counters.ccf, 6));
 }
 
-void clearDay(Model& m) {
-    m.day = DayTotals{};
-    for (TaxRate& t : m.taxRates) t.dayTotal = 0;
-    for (PaymentType& p : m.paymentTypes) {
-        p.dayTotal = 0;
-        p.dayVouchers = 0;
-    }
-    for (NonFiscalDocument& d : m.documents) {
-        d.dayCount = 0;
-        d.dayCancelled = 0;
-    }
-}
-
 void printShiftTotals(Context& c) {
     const Model& m = c.m;
     c.paper.centred("MEIOS DE PAGAMENTO");

@@ -71,6 +71,21 @@ std::optional<Fault> parseFault(const std::string& text) {
     return f;
 }
 
+std::string faultSpec(const Fault& fault) {
+    std::string spec;
+    switch (fault.kind) {
+        case Fault::Kind::none: return "none";
+        case Fault::Kind::silent: spec = "silent"; break;
+        case Fault::Kind::late: spec = "late:" + std::to_string(fault.value); break;
+        case Fault::Kind::shortReply: spec = "short:" + std::to_string(fault.value); break;
+        case Fault::Kind::garbage: spec = "garbage"; break;
+        case Fault::Kind::cutMidway: spec = "cut"; break;
+        case Fault::Kind::status: spec = "status:" + std::to_string(fault.value); break;
+    }
+    if (fault.period > 1) spec += "/" + std::to_string(fault.period);
+    return spec;
+}
+
 Simulator::Simulator(Model model, SimulatorOptions options, Printer::HostClock clock)
     : options_(std::move(options)),
       printer_(std::move(model), std::move(clock)),
@@ -128,9 +143,64 @@ void Simulator::inject(const Fault& fault) {
 
 void Simulator::clearFaults() { inject(Fault{}); }
 
-void Simulator::setExchangeSink(ExchangeSink sink) {
+Fault Simulator::fault() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    exchangeSink_ = std::move(sink);
+    return fault_;
+}
+
+Conditions Simulator::conditions() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return printer_.conditions();
+}
+
+void Simulator::setConditions(const Conditions& conditions) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    printer_.setConditions(conditions);
+}
+
+DateTime Simulator::clock() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return printer_.now();
+}
+
+std::string Simulator::editModel(
+    const std::function<std::string(Model&, const DateTime& now)>& edit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Model edited = printer_.model();
+    if (std::string refused = edit(edited, printer_.now()); !refused.empty()) return refused;
+    std::swap(printer_.model(), edited);
+    if (saveLocked()) return {};
+    std::swap(printer_.model(), edited);  // the file still holds the old state: so does the printer
+    return "the state file could not be written";
+}
+
+Simulator::WatchKey Simulator::watchExchanges(ExchangeWatcher watcher) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto watchers = watchers_ ? std::make_shared<Watchers>(*watchers_) : std::make_shared<Watchers>();
+    const WatchKey key = nextWatchKey_++;
+    watchers->emplace_back(key, std::move(watcher));
+    watchers_ = std::move(watchers);
+    printer_.paper().setWatcher([this](Paper::Station station, const std::string& line) {
+        printing_.text += line;
+        printing_.text += '\n';
+        printing_.stations.push_back(station);
+    });
+    return key;
+}
+
+void Simulator::unwatchExchanges(WatchKey key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!watchers_) return;
+    auto watchers = std::make_shared<Watchers>(*watchers_);
+    watchers->erase(std::remove_if(watchers->begin(), watchers->end(),
+                                   [key](const auto& w) { return w.first == key; }),
+                    watchers->end());
+    if (!watchers->empty()) {
+        watchers_ = std::move(watchers);
+        return;
+    }
+    watchers_.reset();
+    printer_.paper().setWatcher({});
 }
 
 bool Simulator::save() {
@@ -211,16 +281,17 @@ void Simulator::applyFault(const Fault& fault, std::vector<uint8_t>& bytes, Time
 
 void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
     std::vector<uint8_t> bytes;
+    Exchange seen;
+    bool watched = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++stats_.frames;
         if (event.kind != FrameEvent::Kind::command) ++stats_.badFrames;
         const Fault fault = takeFault();
-        if (fault.kind == Fault::Kind::silent) {
-            if (exchangeSink_) exchangeSink_(event, bytes);
-            return;
-        }
-        if (fault.kind == Fault::Kind::status) {
+        seen.fault = fault;
+        if (fault.kind == Fault::Kind::silent || printer_.conditions().offline) {
+            seen.heard = false;
+        } else if (fault.kind == Fault::Kind::status) {
             bytes.push_back(static_cast<uint8_t>(fault.value));
         } else {
             Answer a;
@@ -232,10 +303,39 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
             }
             bytes = std::move(a.bytes);
             applyFault(fault, bytes, readyAt);
+            seen.changedState = a.changedState;
         }
-        if (exchangeSink_) exchangeSink_(event, bytes);
+        watched = watchers_ != nullptr;
+        if (watched) {
+            seen.coo = printer_.model().counters.coo;
+            seen.printed = std::move(printing_);
+        }
+        printing_ = Printout{};
     }
     schedule(bytes, readyAt);
+    if (!watched) return;
+    seen.at = std::chrono::system_clock::now();
+    seen.kind = event.kind;
+    seen.record = event.record;
+    seen.answer = std::move(bytes);
+    unpublished_.push_back(std::move(seen));
+}
+
+void Simulator::publishExchanges() {
+    if (unpublished_.empty()) return;
+    std::shared_ptr<const Watchers> watchers;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        watchers = watchers_;
+    }
+    if (watchers) {
+        // Each watcher has an exchange of its own; the last takes the original.
+        for (Exchange& e : unpublished_) {
+            for (std::size_t i = 0; i + 1 < watchers->size(); ++i) (*watchers)[i].second(Exchange(e));
+            watchers->back().second(std::move(e));
+        }
+    }
+    unpublished_.clear();
 }
 
 void Simulator::schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt) {
@@ -279,6 +379,7 @@ bool Simulator::serve(int fd) {
         const std::optional<TimePoint> due = reader_.deadline();
         if (auto event = reader_.tick(now)) handle(*event, options_.realtime && due ? *due : now);
         if (!flushDue(fd, now)) return false;
+        publishExchanges();  // once the answers are on their way
 
         std::optional<TimePoint> wake = reader_.deadline();
         bool wantWrite = false;

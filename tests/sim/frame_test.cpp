@@ -146,6 +146,16 @@ TEST(Register, KnowsEveryRecordTheLibrarySendsAndEveryReplyItReads) {
         codes.insert(layout->code);
     }
     EXPECT_EQ(std::distance(ecfsim::commandsBegin(), ecfsim::commandsEnd()), long(codes.size()));
+    // The fields the exchange log names lie after the code, in order, inside the record.
+    for (auto* info = ecfsim::commandsBegin(); info != ecfsim::commandsEnd(); ++info) {
+        const auto fields = ecfsim::fieldsOf(ecfsim::kCommandLead, info->code);
+        std::size_t next = 2;
+        for (auto* f = fields.begin; f != fields.end; ++f) {
+            EXPECT_GE(f->pos, next) << std::hex << int(info->code) << " " << f->name;
+            next = f->pos + f->width;
+        }
+        EXPECT_LE(next, std::max(info->length, info->longLength)) << std::hex << int(info->code);
+    }
     for (uint8_t code : {0x00, 0x02, 0x1A, 0x25, 0x6E, 0x66, 0xD7, 0xDB, 0xE8, 0xFF})
         EXPECT_EQ(ecfsim::findCommand(code), nullptr) << std::hex << int(code);
 }

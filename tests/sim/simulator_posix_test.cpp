@@ -39,11 +39,14 @@ TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
     SimFixture sim;
     RawLine line(sim.path());
     std::mutex logMutex;
-    std::vector<Bytes> logged;  // the answers the exchange sink saw, one per frame
-    sim.simulator().setExchangeSink([&](const ecfsim::FrameEvent&, const Bytes& answer) {
-        std::lock_guard<std::mutex> lock(logMutex);
-        logged.push_back(answer);
-    });
+    std::vector<Bytes> logged;  // the answers a watcher saw, one per frame
+    std::size_t seenTwice = 0;  // by a second watcher beside the first
+    for (int watcher = 0; watcher < 2; ++watcher)
+        sim.simulator().watchExchanges([&, watcher](ecfsim::Exchange&& e) {
+            std::lock_guard<std::mutex> lock(logMutex);
+            if (watcher == 0) logged.push_back(std::move(e.answer));
+            else if (e.answer == logged.back()) ++seenTwice;
+        });
     Bytes badChecksum = frame(r::subtotal());
     badChecksum.back() ^= 0x5A;
     struct {
@@ -73,6 +76,7 @@ TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
     EXPECT_EQ(sim.simulator().stats().badFrames, 4u);
     std::lock_guard<std::mutex> lock(logMutex);
     ASSERT_EQ(logged.size(), std::size(cases)) << "one logged exchange per frame";
+    EXPECT_EQ(seenTwice, logged.size()) << "each watcher sees every exchange";
     for (std::size_t i = 0; i < logged.size(); ++i) EXPECT_EQ(logged[i], cases[i].answer) << cases[i].name;
 }
 

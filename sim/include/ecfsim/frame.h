@@ -29,6 +29,10 @@ struct FrameEvent {
     std::vector<uint8_t> record;  // lead byte onwards, without ESC and checksum
 };
 
+// How a frame ended, as the logs name it: "command", "bad-checksum",
+// "unknown-code", "bad-lead", "cut-short".
+const char* kindName(FrameEvent::Kind kind);
+
 // 11 bits a byte at 9600 baud.
 constexpr std::chrono::nanoseconds kByteTime{11 * 1000000000LL / 9600};
 

@@ -241,6 +241,10 @@ struct Model {
     const Owner& currentOwner() const { return owners.back(); }
 };
 
+// Clears the day: its totals and the tables' figures of the day, as a Z
+// reduction leaves them for the next day.
+void clearDay(Model& m);
+
 // A printer as installed at a shop on `installed`: one owner, default tax
 // rates, payment types and non-fiscal documents, the clock on the host's.
 Model freshModel(const DateTime& installed);

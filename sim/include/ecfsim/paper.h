@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ecfsim {
@@ -25,10 +26,15 @@ std::optional<std::string> unicodeToCp850(std::string_view utf8);
 
 class Paper {
 public:
+    enum class Station { receipt, cheque };
     // Receives every printed line, as UTF-8, without its line end.
     using Sink = std::function<void(const std::string& line)>;
+    // Receives every printed line too, with the station that printed it.
+    // Both see a held line only once it is released.
+    using Watcher = std::function<void(Station station, const std::string& line)>;
 
     void setSink(Sink sink) { sink_ = std::move(sink); }
+    void setWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
     // Keeps the printed text in memory too (for tests), at most `limit` bytes:
     // the oldest lines go first.
     void keepText(std::size_t limit) { keepLimit_ = limit; }
@@ -60,16 +66,17 @@ public:
     void drop();
 
 private:
-    void emit(std::string_view cp850);
-    void deliver(const std::string& utf8);
+    void emit(std::string_view cp850, Station station = Station::receipt);
+    void deliver(Station station, const std::string& utf8);
 
     Sink sink_;
+    Watcher watcher_;
     std::size_t keepLimit_ = 0;
     std::string kept_;
     std::size_t lines_ = 0;
     bool onPrintedChequeLine_ = false;
     bool holding_ = false;
-    std::vector<std::string> held_;
+    std::vector<std::pair<Station, std::string>> held_;
     std::size_t linesBeforeHold_ = 0;
     bool onPrintedChequeLineBeforeHold_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "ecfsim/frame.h"
@@ -12,6 +13,19 @@
 #include "ecfsim/status.h"
 
 namespace ecfsim {
+
+// What the printer's sensors and its operator say, set from outside.
+struct Conditions {
+    bool paperOut = false;      // commands that print are refused (Status::paperOut)
+    bool paperNearEnd = false;  // a warning in the printer status only
+    bool coverOpen = false;     // commands that print are refused (Status::coverOpen)
+    bool offline = false;       // the line hears nothing and answers nothing (Simulator)
+};
+
+// The bits of the printer status's flag byte that the conditions set.
+constexpr uint8_t kFlagPaperNearEnd = 0x20;
+constexpr uint8_t kFlagPaperOut = 0x40;
+constexpr uint8_t kFlagCoverOpen = 0x80;
 
 struct Answer {
     std::vector<uint8_t> bytes;  // a status byte, or a reply record
@@ -39,10 +53,16 @@ public:
     // The printer's clock now.
     DateTime now() const;
 
+    const Conditions& conditions() const { return conditions_; }
+    void setConditions(const Conditions& c) { conditions_ = c; }
+
 private:
     Answer statusAnswer(Status s);
+    // The status that refuses a command that prints, while the mechanism is stopped.
+    std::optional<Status> mechanismStopped() const;
 
     Model model_;
+    Conditions conditions_;
     HostClock clock_;
     Paper paper_;
 };

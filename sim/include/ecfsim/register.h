@@ -37,6 +37,25 @@ const CommandInfo* findCommand(uint8_t code);
 const CommandInfo* commandsBegin();
 const CommandInfo* commandsEnd();
 
+// A field of a command record, by the name the printer gives it: a run of
+// characters, or one byte taken as a number.
+struct FieldInfo {
+    const char* name;
+    uint16_t pos;
+    uint16_t width;
+    bool byteValue;  // one byte read as a number (a mode, an operation, an index)
+};
+
+struct FieldList {
+    const FieldInfo* begin;
+    const FieldInfo* end;
+};
+
+// The fields of a command record (lead byte `f` and `code`); of a free text
+// line with kFreeLineLead. Empty for a code the printer does not know, and
+// for records that carry nothing but their code.
+FieldList fieldsOf(uint8_t lead, uint8_t code);
+
 // The checksum byte that makes ESC, the record and the checksum sum to 0 modulo 256.
 uint8_t checksumFor(const uint8_t* record, std::size_t length);
 

@@ -9,9 +9,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "ecfsim/frame.h"
 #include "ecfsim/printer.h"
@@ -39,6 +43,42 @@ struct Fault {
 // optionally followed by "/P" (every P-th answer). Applies to every answer
 // (times 0). Returns nothing for a text it cannot read.
 std::optional<Fault> parseFault(const std::string& text);
+// The text parseFault reads back as `fault` (its kind, value and period);
+// "none" for no fault.
+std::string faultSpec(const Fault& fault);
+
+// What one command printed: its lines in UTF-8, each ended by a line feed,
+// one block (a 40-line reading is one allocation, not forty), and the
+// station of each line.
+struct Printout {
+    std::string text;
+    std::vector<Paper::Station> stations;
+
+    std::size_t lines() const { return stations.size(); }
+    // f(station, line) for each line, in order.
+    template <class F>
+    void forEachLine(F&& f) const {
+        std::size_t start = 0;
+        for (Paper::Station station : stations) {
+            const std::size_t end = text.find('\n', start);
+            f(station, std::string_view(text).substr(start, end - start));
+            start = end + 1;
+        }
+    }
+};
+
+// One exchange as the printer saw it, for whoever watches the line.
+struct Exchange {
+    std::chrono::system_clock::time_point at;
+    FrameEvent::Kind kind = FrameEvent::Kind::command;
+    std::vector<uint8_t> record;  // lead byte onwards
+    bool heard = true;            // false: not carried out, nothing answered
+    std::vector<uint8_t> answer;  // what left the printer, faults included
+    Fault fault;  // the fault shown on this answer (kind none: none)
+    bool changedState = false;
+    uint32_t coo = 0;  // the COO counter after the command
+    Printout printed;
+};
 
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
@@ -90,12 +130,28 @@ public:
 
     void inject(const Fault& fault);
     void clearFaults();
+    // The fault in force (kind none when there is none).
+    Fault fault() const;
 
-    // Called with every frame read and the bytes that leave the printer for
-    // it (after any fault), on the serving thread.
-    using ExchangeSink =
-        std::function<void(const FrameEvent& frame, const std::vector<uint8_t>& answer)>;
-    void setExchangeSink(ExchangeSink sink);
+    Conditions conditions() const;
+    void setConditions(const Conditions& conditions);
+    // The printer's clock now.
+    DateTime clock() const;
+
+    // Changes the model between exchanges: `edit` gets it and the printer's
+    // clock, and returns an empty text to keep its changes or the reason to
+    // drop them. Kept changes are saved to the state file; when the save
+    // fails they are dropped too. Returns the reason, or an empty text.
+    std::string editModel(const std::function<std::string(Model&, const DateTime& now)>& edit);
+
+    // Receives every exchange (every frame read, and what left the printer
+    // for it) on the serve() thread, in order, after its answer has been
+    // written (or scheduled); it must return quickly. Several may watch at
+    // once; the key stops one. Both may be called at any time.
+    using ExchangeWatcher = std::function<void(Exchange&&)>;
+    using WatchKey = uint64_t;
+    WatchKey watchExchanges(ExchangeWatcher watcher);
+    void unwatchExchanges(WatchKey key);
 
     // Writes the state file now (if there is one); false on failure.
     bool save();
@@ -113,6 +169,7 @@ private:
     void schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt);
     bool flushDue(int fd, TimePoint now);
     bool saveLocked();
+    void publishExchanges();
     Answer answerAndKeep(const FrameEvent& event);
 
     SimulatorOptions options_;
@@ -123,14 +180,17 @@ private:
     TimePoint inputClock_{};
     TimePoint outputClock_{};
     Fault fault_;
-    ExchangeSink exchangeSink_;
     uint64_t faultCounter_ = 0;
     uint64_t random_ = 0x9E3779B97F4A7C15ULL;
     SimulatorStats stats_;
     bool saveErrorReported_ = false;
     int stopPipe_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
+    using Watchers = std::vector<std::pair<WatchKey, ExchangeWatcher>>;
+    std::shared_ptr<const Watchers> watchers_;  // replaced, never changed: a snapshot publishes
+    WatchKey nextWatchKey_ = 1;
+    Printout printing_;                     // what the command being carried out prints
+    std::vector<Exchange> unpublished_;     // serve() thread only
 };
-
 
 }  // namespace ecfsim

@@ -30,8 +30,14 @@ enum class Status : uint8_t {
     noSuchReceipt = 26,      // a linked voucher names no receipt or payment it may follow
     receiptFull = 27,        // 999 items, or 99 payments, on one receipt
     memoryNotWritten = 28,   // the fiscal memory (the state file) cannot be written: nothing done
+    paperOut = 30,           // no paper: nothing that prints is carried out
+    coverOpen = 31,          // the cover is open: nothing that prints is carried out
 };
 
 constexpr uint8_t byteOf(Status s) { return static_cast<uint8_t>(s); }
+
+// What a status byte says, in a few words ("accepted", "wrong checksum"); an
+// empty text for a byte the printer never answers.
+const char* meaningOf(uint8_t status);
 
 }  // namespace ecfsim
