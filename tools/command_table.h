@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ecf_ext.h"
+
 namespace ecf::cli {
 
 enum class Kind { i32, u32, u8, s8, str, out, outbyte };
@@ -76,10 +78,21 @@ std::string kebabName(const std::string& exportName);
 // One line saying what an export does, for the help text.
 const char* summaryOf(const std::string& exportName);
 
-// What a result means where the library gives it a meaning ("" otherwise).
-std::string meaningOf(const std::string& exportName, int32_t result);
+// What an export's result means, told apart with the report of its
+// exchange: the port ChangePort selected, "ok", the printer's status byte, or
+// the library's text of a link or library code.
+std::string meaningOf(const std::string& exportName, int32_t result, const ecf_exchange_info& info);
 
 // Code page 850 bytes as UTF-8, for showing the printer's texts.
 std::string cp850ToUtf8(const std::string& bytes);
+
+// A text typed in the terminal (UTF-8) as code page 850 bytes for the
+// printer; bytes that are not UTF-8, or a character the code page lacks, are
+// a BadArgument naming the parameter and the character.
+std::string utf8ToCp850(const std::string& text, const char* paramName);
+
+// The names closest to a mistyped one, best first, at most three; case is
+// ignored.
+std::vector<std::string> closestNames(const std::string& typed, const std::vector<std::string>& names);
 
 }  // namespace ecf::cli
