@@ -63,7 +63,8 @@ inline double median(std::vector<double> v) {
 // Unpaced, median_us is the median exchange, steadier than the mean on a
 // busy machine. Paced, the counters give the wall time of an exchange over
 // its wire time, as the median and the mean of the iterations (the mean
-// carries the scheduler's hiccups).
+// carries the scheduler's hiccups), and the median's time beyond the wire in
+// byte times.
 template <typename Call>
 void timeExchanges(benchmark::State& state, bool paced, std::size_t record, std::size_t reply,
                    Call call) {
@@ -83,6 +84,7 @@ void timeExchanges(benchmark::State& state, bool paced, std::size_t record, std:
     for (double ms : wallMs) sum += ms;
     state.counters["wire_ms"] = wire;
     state.counters["wall/wire_median"] = median(wallMs) / wire;
+    state.counters["beyond_wire_bytes_median"] = (median(wallMs) - wire) * 1000.0 / kByteMicroseconds;
     state.counters["wall/wire_mean"] = sum / static_cast<double>(wallMs.size()) / wire;
 }
 

@@ -50,6 +50,17 @@ void BM_SimStatusCupom(benchmark::State& state) {
 BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(0)->UseRealTime();
 BENCHMARK(BM_SimStatusCupom)->ArgName("paced")->Arg(1)->Iterations(20)->UseRealTime();
 
+// The store header's short form: the printer tells it from the long form by
+// the silence after its checksum.
+void BM_SimCabLoja(benchmark::State& state) {
+    simExchanges(state, 187, 1, [] {
+        return ecfCabLoja("MERCADO BOA VISTA LTDA", "RUA DAS FLORES, 123", "SAO PAULO - SP", 1, 1,
+                          "12.345.678/0001-95", "123.456.789.110");
+    });
+}
+BENCHMARK(BM_SimCabLoja)->ArgName("paced")->Arg(0)->UseRealTime();
+BENCHMARK(BM_SimCabLoja)->ArgName("paced")->Arg(1)->Iterations(20)->UseRealTime();
+
 void BM_SimXReadingBeyondThePause(benchmark::State& state) {
     SimOnPty sim(state.range(0) != 0);
     const uint8_t record[3] = {'f', 0x12, 0x00};

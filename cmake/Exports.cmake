@@ -63,8 +63,11 @@ set(ECF_VERSION_SCRIPT ${PROJECT_BINARY_DIR}/ecf.map)
 file(CONFIGURE OUTPUT ${ECF_VERSION_SCRIPT} CONTENT "${_map}")
 
 # Windows .def: undecorated names; on 32-bit Windows each aliases its stdcall
-# name@N (every argument takes 4 bytes on the stack).
+# name@N (every argument takes 4 bytes on the stack). The second .def, for the
+# 32-bit import library, names the decorated symbols a C compiler emits for
+# ecf.h (_ChangePort@4), each importing the undecorated export.
 set(_def "LIBRARY ecf\nEXPORTS\n")
+set(_implib_def "LIBRARY ecf.dll\nEXPORTS\n")
 foreach(_spec IN LISTS ECF_EXPORT_SPECS)
   string(REPLACE "|" ";" _fields "${_spec}")
   list(LENGTH _fields _count)
@@ -75,9 +78,12 @@ foreach(_spec IN LISTS ECF_EXPORT_SPECS)
   else()
     string(APPEND _def "  ${_name}\n")
   endif()
+  string(APPEND _implib_def "  ${_name}@${_bytes}\n")
 endforeach()
 set(ECF_DEF_FILE ${PROJECT_BINARY_DIR}/ecf.def)
 file(CONFIGURE OUTPUT ${ECF_DEF_FILE} CONTENT "${_def}")
+set(ECF_IMPLIB_DEF_FILE ${PROJECT_BINARY_DIR}/ecf-implib.def)
+file(CONFIGURE OUTPUT ${ECF_IMPLIB_DEF_FILE} CONTENT "${_implib_def}")
 
 # Header check: every export of the list is declared in ecf.h or ecf_ext.h
 # with exactly the listed signature (a compile-time test).

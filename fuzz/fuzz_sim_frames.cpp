@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     ecfsim::TimePoint now{};
     while (input.remaining_bytes() > 0) {
         const uint8_t byte = input.ConsumeIntegral<uint8_t>();
-        // Mostly back to back; now and then a pause, sometimes past the 500 ms gap.
+        // Mostly back to back; now and then a pause, often past the 50 ms frame gap.
         const uint8_t gap = input.ConsumeIntegral<uint8_t>();
         now += ecfsim::Milliseconds(gap < 200 ? 0 : (gap - 200) * 12);
         if (const auto event = reader.tick(now); event && event->record.size() > 209)

@@ -103,14 +103,14 @@ std::optional<FrameEvent> FrameReader::tick(TimePoint now) {
         record_.pop_back();  // that byte was the checksum
         return finish(FrameEvent::Kind::command);
     }
-    if (now - lastByte_ < timing_.interByte) return std::nullopt;
+    if (now - lastByte_ < timing_.frameGap) return std::nullopt;
     return finish(FrameEvent::Kind::cutShort);
 }
 
 std::optional<TimePoint> FrameReader::deadline() const {
     if (state_ == State::hunting) return std::nullopt;
     if (state_ == State::shortFormCandidate) return lastByte_ + timing_.longFormWait;
-    return lastByte_ + timing_.interByte;
+    return lastByte_ + timing_.frameGap;
 }
 
 }  // namespace ecfsim

@@ -84,8 +84,34 @@ std::optional<std::string> unicodeToCp850(std::string_view utf8) {
 }
 
 void Paper::emit(std::string_view cp850) {
-    const std::string utf8 = cp850ToUtf8(trimRight(cp850));
+    std::string utf8 = cp850ToUtf8(trimRight(cp850));
     ++lines_;
+    if (holding_)
+        held_.push_back(std::move(utf8));
+    else
+        deliver(utf8);
+}
+
+void Paper::hold() {
+    holding_ = true;
+    linesBeforeHold_ = lines_;
+    onPrintedChequeLineBeforeHold_ = onPrintedChequeLine_;
+}
+
+void Paper::release() {
+    holding_ = false;
+    for (const std::string& utf8 : held_) deliver(utf8);
+    held_.clear();
+}
+
+void Paper::drop() {
+    holding_ = false;
+    held_.clear();
+    lines_ = linesBeforeHold_;
+    onPrintedChequeLine_ = onPrintedChequeLineBeforeHold_;
+}
+
+void Paper::deliver(const std::string& utf8) {
     if (sink_) sink_(utf8);
     if (keepLimit_ == 0) return;
     kept_ += utf8;

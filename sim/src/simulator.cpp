@@ -13,6 +13,30 @@
 
 namespace ecfsim {
 
+namespace {
+
+// The lines a command prints wait until it is kept; a command refused after
+// all (or one that threw) takes them back.
+class HeldPaper {
+public:
+    explicit HeldPaper(Paper& paper) : paper_(paper) { paper_.hold(); }
+    ~HeldPaper() {
+        if (!released_) paper_.drop();
+    }
+    HeldPaper(const HeldPaper&) = delete;
+    HeldPaper& operator=(const HeldPaper&) = delete;
+    void release() {
+        paper_.release();
+        released_ = true;
+    }
+
+private:
+    Paper& paper_;
+    bool released_ = false;
+};
+
+}  // namespace
+
 std::optional<Fault> parseFault(const std::string& text) {
     std::string spec = text;
     Fault f;
@@ -50,7 +74,7 @@ std::optional<Fault> parseFault(const std::string& text) {
 Simulator::Simulator(Model model, SimulatorOptions options, Printer::HostClock clock)
     : options_(std::move(options)),
       printer_(std::move(model), std::move(clock)),
-      reader_(options_.timing) {
+      reader_(options_.timing.value_or(options_.realtime ? kPacedTiming : kUnpacedTiming)) {
     if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe2 failed");
 }
 
@@ -104,6 +128,11 @@ void Simulator::inject(const Fault& fault) {
 
 void Simulator::clearFaults() { inject(Fault{}); }
 
+void Simulator::setExchangeSink(ExchangeSink sink) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    exchangeSink_ = std::move(sink);
+}
+
 bool Simulator::save() {
     std::lock_guard<std::mutex> lock(mutex_);
     return saveLocked();
@@ -118,13 +147,39 @@ bool Simulator::saveLocked() {
     if (options_.statePath.empty()) return true;
     try {
         saveState(options_.statePath, printer_.model());
+        if (saveErrorReported_) std::fprintf(stderr, "ecf-sim: the state is saved again\n");
+        saveErrorReported_ = false;
         return true;
     } catch (const std::exception& e) {
         ++stats_.saveErrors;
-        if (!saveErrorReported_) std::fprintf(stderr, "ecf-sim: %s\n", e.what());
+        if (!saveErrorReported_)
+            std::fprintf(stderr, "ecf-sim: %s; commands that change the printer are refused (%d)\n",
+                         e.what(), byteOf(Status::memoryNotWritten));
         saveErrorReported_ = true;
         return false;
     }
+}
+
+Answer Simulator::answerAndKeep(const FrameEvent& event) {
+    // What the state file cannot keep is not done: the model and the paper
+    // go back to how they were, and the command is refused.
+    std::optional<Model> before;
+    if (!options_.statePath.empty()) before = printer_.model();
+    HeldPaper paper(printer_.paper());
+    Answer a;
+    try {
+        a = printer_.answer(event);
+    } catch (...) {  // half done is not done
+        if (before) printer_.model() = std::move(*before);
+        throw;
+    }
+    if (a.changedState && !saveLocked()) {
+        printer_.model() = std::move(*before);
+        printer_.model().lastStatus = byteOf(Status::memoryNotWritten);
+        return Answer{{byteOf(Status::memoryNotWritten)}, false};
+    }
+    paper.release();
+    return a;
 }
 
 Fault Simulator::takeFault() {
@@ -161,21 +216,24 @@ void Simulator::handle(const FrameEvent& event, TimePoint readyAt) {
         ++stats_.frames;
         if (event.kind != FrameEvent::Kind::command) ++stats_.badFrames;
         const Fault fault = takeFault();
-        if (fault.kind == Fault::Kind::silent) return;
+        if (fault.kind == Fault::Kind::silent) {
+            if (exchangeSink_) exchangeSink_(event, bytes);
+            return;
+        }
         if (fault.kind == Fault::Kind::status) {
             bytes.push_back(static_cast<uint8_t>(fault.value));
         } else {
             Answer a;
             try {
-                a = printer_.answer(event);
+                a = answerAndKeep(event);
             } catch (const std::exception& e) {  // e.g. no memory: refuse, keep serving
                 std::fprintf(stderr, "ecf-sim: command failed: %s\n", e.what());
                 a.bytes = {byteOf(Status::badField)};
             }
-            if (a.changedState) saveLocked();
             bytes = std::move(a.bytes);
             applyFault(fault, bytes, readyAt);
         }
+        if (exchangeSink_) exchangeSink_(event, bytes);
     }
     schedule(bytes, readyAt);
 }
@@ -216,7 +274,10 @@ bool Simulator::serve(int fd) {
     int idleErrors = 0;
     while (!stopping_.load()) {
         TimePoint now = SteadyClock::now();
-        if (auto event = reader_.tick(now)) handle(*event, now);
+        // On a paced line a wait that ran out ends when the line says, not
+        // when this loop woke up.
+        const std::optional<TimePoint> due = reader_.deadline();
+        if (auto event = reader_.tick(now)) handle(*event, options_.realtime && due ? *due : now);
         if (!flushDue(fd, now)) return false;
 
         std::optional<TimePoint> wake = reader_.deadline();
@@ -227,14 +288,16 @@ bool Simulator::serve(int fd) {
             else if (!wake || outgoing_.front().due < *wake)
                 wake = outgoing_.front().due;
         }
-        int timeout = -1;
+        // Waits of a byte time or two: to the nanosecond, not the millisecond.
+        timespec timeout{};
         if (wake) {
-            const auto left = std::chrono::duration_cast<Milliseconds>(*wake - now).count() + 1;
-            timeout = left < 0 ? 0 : static_cast<int>(std::min<int64_t>(left, 60000));
+            const auto left = std::clamp<SteadyClock::duration>(*wake - now, {}, std::chrono::seconds(60));
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         }
         pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
                          {stopPipe_[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, timeout);
+        const int ready = ::ppoll(fds, 2, wake ? &timeout : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) continue;
             return false;

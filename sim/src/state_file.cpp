@@ -2,15 +2,21 @@
 
 #include "ecfsim/paper.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
+#include <vector>
 
 namespace ecfsim {
 
@@ -65,6 +71,28 @@ namespace {
 constexpr const char* kFormat = "ecf-sim state";
 constexpr int kVersion = 1;
 
+// The fiscal memory only grows, one reduction per CRZ, and totals of sales
+// are never below zero.
+void checkFiscalMemory(const Model& m) {
+    if (m.reductions.size() != m.counters.crz)
+        throw StateFileError("the fiscal memory holds " + std::to_string(m.reductions.size()) +
+                             " reductions but CRZ is " + std::to_string(m.counters.crz));
+    for (std::size_t i = 0; i < m.reductions.size(); ++i) {
+        const Reduction& z = m.reductions[i];
+        if (z.number != i + 1)
+            throw StateFileError("reduction " + std::to_string(i + 1) + " of the fiscal memory is numbered " +
+                                 std::to_string(z.number));
+        if (z.total < 0) throw StateFileError("reduction " + std::to_string(z.number) + " has a negative total");
+    }
+    const std::pair<const char*, Money> totals[] = {
+        {"the grand total", m.grandTotal},     {"the day's gross sales", m.day.gross},
+        {"the day's net sales", m.day.net},    {"the day's cancelled receipts", m.day.cancelledReceipts},
+        {"the day's discounts", m.day.itemDiscounts + m.day.subtotalDiscounts},
+    };
+    for (const auto& [name, value] : totals)
+        if (value < 0) throw StateFileError(std::string(name) + " is negative");
+}
+
 // What the firmware relies on; a file that breaks it is refused.
 void checkConsistent(const Model& m) {
     if (m.owners.empty() || m.owners.size() > kMaxOwners)
@@ -96,6 +124,7 @@ void checkConsistent(const Model& m) {
         if (!((i.taxIndex >= 1 && i.taxIndex <= kTaxRates) || i.taxIndex == kTaxSubstitution ||
               i.taxIndex == kTaxExempt || i.taxIndex == kTaxNotLevied))
             throw StateFileError("an item has no valid tax index");
+    checkFiscalMemory(m);
 }
 
 std::string errnoText() { return std::strerror(errno); }
@@ -118,6 +147,24 @@ void textsToCp850(json& j) {
     } else if (j.is_structured()) {
         for (json& child : j) textsToCp850(child);
     }
+}
+
+// The model read back must be the file's model exactly: a part the file
+// lacks would silently start from its default (a printer without its
+// reductions), and a number the model cannot hold would wrap (-5 as a
+// counter).
+void checkHeldAsWritten(const json& written, const Model& m) {
+    const json patch = json::diff(written, json(m));
+    if (patch.empty()) return;
+    // A missing part says most: report it before what is there in its place.
+    auto first = std::find_if(patch.begin(), patch.end(), [](const json& o) { return o["op"] == "add"; });
+    if (first == patch.end()) first = patch.begin();
+    const std::string path = (*first)["path"].get<std::string>();
+    const std::string op = (*first)["op"].get<std::string>();
+    if (op == "add") throw StateFileError("the model lacks " + path);
+    if (op == "remove") throw StateFileError("the model holds " + path + ", which no printer has");
+    throw StateFileError(path + " holds " + written.at(json::json_pointer(path)).dump() +
+                         ", which the printer cannot hold");
 }
 
 }  // namespace
@@ -146,6 +193,7 @@ Model modelFromJson(const std::string& text) {
     } catch (const json::exception& e) {
         throw StateFileError(std::string("bad value in the model: ") + e.what());
     }
+    checkHeldAsWritten(j["model"], m);
     checkConsistent(m);
     return m;
 }
@@ -155,6 +203,7 @@ Model loadState(const std::string& path) {
     if (!in) throw StateFileError("cannot open " + path + ": " + errnoText());
     std::ostringstream text;
     text << in.rdbuf();
+    if (in.bad()) throw StateFileError("cannot read " + path + ": " + errnoText());
     try {
         return modelFromJson(text.str());
     } catch (const StateFileError& e) {
@@ -162,12 +211,9 @@ Model loadState(const std::string& path) {
     }
 }
 
-bool stateExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 namespace {
+
+constexpr int kMaxLinks = 40;  // as the kernel follows them
 
 // Closes a descriptor on every path.
 class Fd {
@@ -189,42 +235,165 @@ private:
     int fd_;
 };
 
-void writeAll(int fd, const std::string& data, const std::string& path) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw StateFileError("cannot write " + path + ": " + errnoText());
-        done += static_cast<std::size_t>(n);
-    }
-}
-
 std::string directoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string linkTarget(const std::string& link) {
+    std::vector<char> buffer(4096);
+    const ssize_t n = ::readlink(link.c_str(), buffer.data(), buffer.size());
+    return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
+}
+
+// A save's own file: "FILE.tmp." and six random characters.
+constexpr const char* kTemporaryInfix = ".tmp.";
+
+// A new file beside `path`, removed again unless it is renamed into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& path) {
+        std::random_device random;
+        static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+            std::string name = path + kTemporaryInfix;
+            for (int i = 0; i < 6; ++i) name += kAlphabet[random() % (sizeof kAlphabet - 1)];
+            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+            if (fd_ >= 0) path_ = name;
+            else if (errno != EEXIST) break;
+        }
+        if (fd_ < 0) throw StateFileError("cannot create a file beside " + path + ": " + errnoText());
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    void write(const std::string& data) {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw StateFileError("cannot write " + path_ + ": " + errnoText());
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+    // Flushed to disk, closed and renamed over `target`.
+    void replace(const std::string& target) {
+        if (::fsync(fd_) != 0) throw StateFileError("cannot flush " + path_ + ": " + errnoText());
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) throw StateFileError("cannot close " + path_ + ": " + errnoText());
+        if (::rename(path_.c_str(), target.c_str()) != 0)
+            throw StateFileError("cannot replace " + target + ": " + errnoText());
+        path_.clear();
+    }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Removes the files interrupted saves of `statePath` left: its temporary
+// files, of today's naming and of the earlier "FILE.tmp".
+void removeLeftovers(const std::string& statePath) {
+    const std::string name = fileNameOf(statePath);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directoryOf(statePath).c_str()), ::closedir);
+    if (!dir) return;
+    const std::string ours = name + kTemporaryInfix;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string entryName = entry->d_name;
+        if (entryName == name + ".tmp" ||
+            (entryName.size() == ours.size() + 6 && entryName.compare(0, ours.size(), ours) == 0))
+            ::unlinkat(::dirfd(dir.get()), entryName.c_str(), 0);
+    }
+}
+
+StateFileError linkToNothing(const std::string& path) {
+    return StateFileError(path + " is a symbolic link to " + linkTarget(path) +
+                          ", which does not exist");
+}
+
 }  // namespace
 
+std::optional<Model> loadStateIfAny(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        throw StateFileError("cannot read " + path + ": " + errnoText());
+    }
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) throw linkToNothing(path);
+        throw StateFileError("cannot read " + path + ": " + errnoText());
+    }
+    return loadState(path);
+}
+
+std::string resolveLinks(const std::string& path, bool toNothingAllowed) {
+    std::string p = path;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0) {
+            if (errno == ENOENT && p != path && !toNothingAllowed) throw linkToNothing(path);
+            return p;
+        }
+        if (!S_ISLNK(st.st_mode)) return p;
+        const std::string next = linkTarget(p);
+        if (next.empty()) throw StateFileError("cannot read the link " + p + ": " + errnoText());
+        p = next[0] == '/' ? next : directoryOf(p) + "/" + next;
+    }
+    throw StateFileError(path + ": " + std::strerror(ELOOP));
+}
+
 void saveState(const std::string& path, const Model& m) {
-    const std::string data = modelToJson(m);
-    const std::string tmp = path + ".tmp";
-    {
-        Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (fd.get() < 0) throw StateFileError("cannot create " + tmp + ": " + errnoText());
-        writeAll(fd.get(), data, tmp);
-        if (::fsync(fd.get()) != 0) throw StateFileError("cannot flush " + tmp + ": " + errnoText());
-        if (::close(fd.release()) != 0)
-            throw StateFileError("cannot close " + tmp + ": " + errnoText());
-    }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        const std::string reason = errnoText();
-        ::unlink(tmp.c_str());
-        throw StateFileError("cannot replace " + path + ": " + reason);
-    }
+    TemporaryFile file(path);
+    file.write(modelToJson(m));
+    file.replace(path);
     Fd dir(::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) (void)::fsync(dir.get());  // the rename itself reaches the disk
+    if (dir.get() < 0 || ::fsync(dir.get()) != 0)  // the rename itself reaches the disk
+        throw StateFileError("cannot flush the directory of " + path + ": " + errnoText());
+}
+
+StateLock::StateLock(const std::string& statePath) : path_(statePath + ".lock") {
+    // The lock file is removed with the lock: one opened just before its
+    // removal is locked in vain, which the second look at the path shows.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        Fd fd(::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (fd.get() < 0) throw StateFileError("cannot lock " + statePath + ": " + path_ + ": " + errnoText());
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK) throw StateFileError("cannot lock " + statePath + ": " + errnoText());
+            char pid[32] = {};
+            const ssize_t n = ::pread(fd.get(), pid, sizeof pid - 1, 0);
+            const std::string holder = n > 0 ? std::string(pid, static_cast<std::size_t>(n)) : "";
+            throw StateFileError(statePath + " is in use by another ecf-sim" +
+                                 (holder.empty() ? std::string() : " (process " + holder.substr(0, holder.find('\n')) + ")") +
+                                 "; its lock is " + path_);
+        }
+        struct stat held {}, named {};
+        if (::fstat(fd.get(), &held) != 0 || ::stat(path_.c_str(), &named) != 0 ||
+            held.st_ino != named.st_ino || held.st_dev != named.st_dev)
+            continue;
+        const std::string pid = std::to_string(::getpid()) + "\n";
+        if (::ftruncate(fd.get(), 0) != 0 || ::pwrite(fd.get(), pid.data(), pid.size(), 0) < 0)
+            throw StateFileError("cannot write " + path_ + ": " + errnoText());
+        fd_ = fd.release();
+    }
+    if (fd_ < 0) throw StateFileError("cannot lock " + statePath + ": its lock file keeps changing");
+    removeLeftovers(statePath);
+}
+
+StateLock::~StateLock() {
+    ::unlink(path_.c_str());
+    ::close(fd_);
 }
 
 }  // namespace ecfsim

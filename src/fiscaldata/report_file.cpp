@@ -1,103 +1,66 @@
 #include "report_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <string>
+#include <chrono>
+#include <random>
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include "report_file_system.h"
 
 namespace ecf::fiscaldata {
 
 namespace {
 
-// ---- the few calls that differ between platforms ----
+using files::Kind;
 
-#ifdef _WIN32
-int createNew(const char* path) {
-    return ::_open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-long writeSome(int fd, const char* data, std::size_t length) {
-    const unsigned chunk = length > 0x40000000u ? 0x40000000u : static_cast<unsigned>(length);
-    return ::_write(fd, data, chunk);
-}
-int closeFile(int fd) { return ::_close(fd); }
-// rename() on Windows refuses to replace an existing file.
-bool replaceFile(const char* from, const char* to) {
-    return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
-}
-#else
-int createNew(const char* path) {
-    return ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-long writeSome(int fd, const char* data, std::size_t length) {
-    return static_cast<long>(::write(fd, data, length));
-}
-int closeFile(int fd) { return ::close(fd); }
-bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
-#endif
+// Temporary files are named by this prefix and a few random characters, so
+// that any name the target can have leaves room for them.
+constexpr const char* kTemporaryPrefix = ".ecf-report-";
+constexpr int kRandomCharacters = 8;
+// A temporary file untouched this long belongs to a writer that is gone.
+constexpr int kLeftoverAgeSeconds = 60;
 
-// What stands at the target path now.
-enum class Target { absent, regularFile, directory, other, unusable };
+constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 
-Target targetAt(const char* path, unsigned* mode) {
-    struct stat st {};
-    if (::stat(path, &st) != 0) return errno == ENOENT ? Target::absent : Target::unusable;
-    *mode = static_cast<unsigned>(st.st_mode) & 07777u;
-    if ((st.st_mode & S_IFMT) == S_IFDIR) return Target::directory;
-    if ((st.st_mode & S_IFMT) == S_IFREG) return Target::regularFile;
-    return Target::other;
+std::string randomCharacters() {
+    std::random_device device;
+    std::mt19937_64 mix(
+        (uint64_t{device()} << 32) ^ device() ^
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::string s;
+    for (int i = 0; i < kRandomCharacters; ++i) s += kAlphabet[mix() % (sizeof kAlphabet - 1)];
+    return s;
 }
 
-// An existing file we may not write keeps us out, as opening it would.
-bool mayWrite(const char* path) {
-#ifdef _WIN32
-    return ::_access(path, 2) == 0;
-#else
-    const int fd = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-#endif
+// Ours: a temporary file by today's naming, or by the earlier one (the
+// target's name, ".tmp" and a number).
+bool isLeftoverName(const std::string& name, const std::string& targetName) {
+    const std::string prefix = kTemporaryPrefix;
+    if (name.compare(0, prefix.size(), prefix) == 0)
+        return name.size() == prefix.size() + kRandomCharacters &&
+               name.find_first_not_of(kAlphabet, prefix.size()) == std::string::npos;
+    const std::string earlier = targetName + ".tmp";
+    return name.size() > earlier.size() && name.compare(0, earlier.size(), earlier) == 0 &&
+           name.find_first_not_of("0123456789", earlier.size()) == std::string::npos;
 }
 
-bool writeAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const long n = writeSome(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// A file that is removed again unless it is kept.
-class NewFile {
+// A new file beside the target, removed again unless it takes the target's place.
+class TemporaryFile {
 public:
-    NewFile() = default;
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-    ~NewFile() {
-        if (fd_ >= 0) closeFile(fd_);
-        if (!path_.empty()) std::remove(path_.c_str());
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (fd_ >= 0) files::closeFile(fd_);
+        if (!path_.empty()) files::removeFile(path_);
     }
 
-    // Creates a file that did not exist: the target's name plus ".tmpN".
-    bool createBeside(const std::string& target) {
-        for (int n = 0; n < 100; ++n) {
-            std::string candidate = target + ".tmp" + std::to_string(n);
-            fd_ = createNew(candidate.c_str());
+    bool createIn(const std::string& directory) {
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            std::string candidate = directory + "/" + kTemporaryPrefix + randomCharacters();
+            fd_ = files::createExclusive(candidate);
             if (fd_ >= 0) {
                 path_ = std::move(candidate);
+                files::holdWhileWriting(fd_);
                 return true;
             }
             if (errno != EEXIST) return false;
@@ -105,23 +68,15 @@ public:
         return false;
     }
 
-    bool write(const std::string& content) { return writeAll(fd_, content); }
+    void keepAttributesOf(const files::Target& replaced) { files::keepAttributes(fd_, replaced); }
+    bool write(const std::string& content) { return files::writeAll(fd_, content); }
 
-    // The replaced file's permissions carry over, as when it is overwritten.
-    void keepMode(unsigned mode) {
-#ifdef _WIN32
-        (void)mode;
-#else
-        (void)::fchmod(fd_, static_cast<mode_t>(mode));
-#endif
-    }
-
-    // Closes the file and puts it in the target's place.
-    bool replace(const char* target) {
+    // On the disk, closed, and in the target's place.
+    bool install(const std::string& target) {
+        if (!files::syncFile(fd_)) return false;
         const int fd = fd_;
         fd_ = -1;
-        if (closeFile(fd) != 0) return false;
-        if (!replaceFile(path_.c_str(), target)) return false;
+        if (!files::closeFile(fd) || !files::moveOver(path_, target)) return false;
         path_.clear();
         return true;
     }
@@ -131,38 +86,35 @@ private:
     std::string path_;
 };
 
-// A device or pipe (e.g. /dev/null) is written in place: it is no report
-// that could be left cut, and it must not be replaced by a plain file.
-bool writeInPlace(const char* path, const std::string& content) {
-#ifdef _WIN32
-    const int fd = ::_open(path, _O_WRONLY | _O_BINARY);
-#else
-    const int fd = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-#endif
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, content);
-    return closeFile(fd) == 0 && written;
-}
-
 }  // namespace
 
 bool replaceFileWith(const char* path, const std::string& content) {
     if (path == nullptr || *path == '\0') return false;
-    unsigned mode = 0;
-    const Target target = targetAt(path, &mode);
-    switch (target) {
-        case Target::directory:
-        case Target::unusable: return false;
-        case Target::other: return writeInPlace(path, content);
-        case Target::regularFile:
-            if (!mayWrite(path)) return false;
+    const files::Target target = files::resolveTarget(path);
+    switch (target.kind) {
+        case Kind::directory:
+        case Kind::unusable: return false;
+        case Kind::other: return files::writeInPlace(target.path, content);
+        case Kind::regularFile:
+            if (!files::mayWrite(target.path)) return false;
             break;
-        case Target::absent: break;
+        case Kind::absent: break;
     }
-    NewFile file;
-    if (!file.createBeside(path)) return false;
-    if (target == Target::regularFile) file.keepMode(mode);
-    return file.write(content) && file.replace(path);
+    const std::string directory = files::directoryOf(target.path);
+    const std::string targetName = files::fileNameOf(target.path);
+    files::removeLeftovers(directory, kLeftoverAgeSeconds, [&](const std::string& name) {
+        return isLeftoverName(name, targetName);
+    });
+    TemporaryFile file;
+    if (!file.createIn(directory)) {
+        // A file that may be written in a directory that may not: what
+        // opening the file itself allows, without the new file beside it.
+        const bool refused = errno == EACCES || errno == EPERM;
+        return refused && target.kind == Kind::regularFile &&
+               files::rewriteInPlace(target.path, content);
+    }
+    if (target.kind == Kind::regularFile) file.keepAttributesOf(target);
+    return file.write(content) && file.install(target.path) && files::syncDirectory(directory);
 }
 
 }  // namespace ecf::fiscaldata

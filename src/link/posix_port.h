@@ -10,8 +10,8 @@
 namespace ecf::link {
 
 // The device path of a port name: "COMn" is taken from the environment
-// variable ECF_COMn at every open, else /dev/ttyS(n-1). Other names are used
-// as paths.
+// variable ECF_COMn at every open, else (unset or empty) /dev/ttyS(n-1).
+// Other names are used as paths.
 std::string devicePathFor(const char* name);
 
 // Turns the bytes of a line read with PARMRK back into what the printer sent:

@@ -2,15 +2,14 @@
 // each closed by its Z reduction: the fiscal memory report, its printed
 // read-out, its counts, the X reading over the line and the owner's numbers.
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "printer_session.h"
+#include "support/scratch.h"
 
 namespace {
 
 using namespace ecf::e2e;
+using ecf::test::ScratchDir;
 namespace fs = std::filesystem;
 
 constexpr const char* kCgc = "12.345.678/0001-90";
@@ -22,10 +21,10 @@ constexpr const char* kDayPrices[] = {"1250", "30075", "999"};
 class FiscalData : public ::testing::Test {
 protected:
     SimFixture sim;
-    fs::path dir = fs::temp_directory_path() / ("ecf-e2e-" + std::to_string(std::random_device{}()));
+    ScratchDir scratch;
+    fs::path dir = scratch.path();
 
     void SetUp() override {
-        fs::create_directories(dir);
         ASSERT_EQ(ecfAcertaData(10, 3, 31, 9, 0, 0), 0);
         ASSERT_EQ(ecfDescriEmpresa("COMERCIAL BOM PRECO", kCgc, kIe), 0);
         for (int day = 0; day < 3; ++day) {
@@ -38,17 +37,6 @@ protected:
         ASSERT_EQ(ecfAcertaData(13, 3, 31, 9, 0, 0), 0);
         ASSERT_EQ(sellAndClose("MERCADORIA", "4321", 1, "5000"), 0);
         ASSERT_EQ(sim.model().reductions.size(), 3u);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-
-    static std::string read(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
     }
 
     // The report the application gets for these owners and reductions.
@@ -99,7 +87,7 @@ TEST_F(FiscalData, TheReportFileHoldsTheSelectedReductions) {
         SCOPED_TRACE(c.name);
         const fs::path file = dir / "memoria.txt";
         ASSERT_EQ(ecfLeitMemFisc(c.mode, c.from, c.to, c.first, c.last, file.c_str()), 0);
-        EXPECT_EQ(read(file), report(m, c.firstReduction, c.count));
+        EXPECT_EQ(ecf::test::contentsOf(file), report(m, c.firstReduction, c.count));
 
         char owners[3] = "?", reductions[5] = "?";
         ASSERT_EQ(ecfDispMemFisc(owners, reductions, c.mode, c.from, c.to, c.first, c.last), 0);

@@ -4,22 +4,16 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "printer_script.h"
+#include "support/scratch.h"
 #include "support/wire.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace ecf::test;
-
-std::string contentsOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class FiscalDataExports : public PrinterOnCom1 {
 protected:

@@ -2,14 +2,13 @@
 // report file byte for byte, and what is left behind when something fails.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "fiscaldata/fiscal_memory.h"
 #include "printer_script.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -19,11 +18,6 @@ using ecf::fiscaldata::Selection;
 using namespace ecf::test;
 
 const Selection kByReduction{4, nullptr, nullptr, 1, 9999};
-
-std::string contentsOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 const std::string kOwner1 = ownerRecord("12.345.678/0001-90", "123.456.789.012", "01/02/98",
                                         "08:30", "31/12/99", "18:00");
@@ -41,17 +35,10 @@ const std::string kReductionWithNul =
 
 class Report : public ::testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() /
-                   ("ecf_report_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    ScratchDir scratch;
+    fs::path dir = scratch.path();
     fs::path file = dir / "mf.txt";
-    void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::size_t filesInDir() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
-    }
+    std::size_t filesInDir() const { return scratch.entries(); }
 };
 
 TEST_F(Report, FilesMatchTheExpectedReportsByteForByte) {

@@ -51,6 +51,10 @@ TEST(ParityMarks, DecodedBackToWhatWasSent) {
 TEST(DevicePaths, ComeFromTheEnvironmentAtEachOpen) {
     ::unsetenv("ECF_COM3");
     EXPECT_EQ(ecf::link::devicePathFor("COM3"), "/dev/ttyS2");
+    {
+        ScopedEnv empty("ECF_COM3", "");
+        EXPECT_EQ(ecf::link::devicePathFor("COM3"), "/dev/ttyS2") << "empty counts as unset";
+    }
     ScopedEnv env("ECF_COM3", "/tmp/printer");
     EXPECT_EQ(ecf::link::devicePathFor("COM3"), "/tmp/printer");
 }

@@ -25,8 +25,9 @@ struct Seen {
 
 // Feeds the bytes 1 ms apart (600 ms before the one at `pauseAt`), then lets
 // `quiet` pass; returns every event.
-std::vector<Seen> feed(const Bytes& bytes, Milliseconds quiet, std::size_t pauseAt) {
-    FrameReader reader;
+std::vector<Seen> feed(const Bytes& bytes, ecfsim::SteadyClock::duration quiet, std::size_t pauseAt,
+                       const ecfsim::FrameTiming& timing) {
+    FrameReader reader(timing);
     TimePoint t{};
     std::vector<Seen> seen;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -63,12 +64,15 @@ TEST(FrameReader, DeliversWhatTheLineCarries) {
     tricky[187] = simtest::checksum(Bytes(tricky.begin(), tricky.begin() + 187));
     using ms = Milliseconds;
 
+    using ecfsim::kByteTime;
+    const auto paced = ecfsim::kPacedTiming;
     struct Case {
         const char* name;
         Bytes bytes;
         std::vector<Seen> expected;
-        ms quiet{0};
+        ecfsim::SteadyClock::duration quiet{0};
         std::size_t pauseAt = std::size_t(-1);
+        ecfsim::FrameTiming timing = ecfsim::kUnpacedTiming;
     } cases[] = {
         {"a command", frame(subtotal), {{Kind::command, subtotal}}},
         {"the wire form 1B 66 D1 00 AE", {0x1B, 0x66, 0xD1, 0x00, 0xAE}, {{Kind::command, subtotal}}},
@@ -86,17 +90,23 @@ TEST(FrameReader, DeliversWhatTheLineCarries) {
          {{Kind::unknownCode, {0x66, 0x99}}, {Kind::command, subtotal}}},
         {"after a bad checksum the next frame counts", cat({badChecksum, frame(subtotal)}),
          {{Kind::badChecksum, subtotal}, {Kind::command, subtotal}}},
-        {"cut short, 499 ms of silence", cut, {}, ms(499)},
-        {"cut short, 500 ms of silence", cut, {{Kind::cutShort, Bytes(cut.begin() + 1, cut.end())}}, ms(500)},
+        {"cut short, 49 ms of silence", cut, {}, ms(49)},
+        {"cut short, 50 ms of silence", cut, {{Kind::cutShort, Bytes(cut.begin() + 1, cut.end())}}, ms(50)},
         {"an ESC after the silence starts anew", cat({cut, frame(subtotal)}),
          {{Kind::cutShort, Bytes(cut.begin() + 1, cut.end())}, {Kind::command, subtotal}}, ms(0), cut.size()},
-        {"short store header, then 50 ms", frame(shortForm), {{Kind::command, shortForm}}, ms(50)},
-        {"short store header, 49 ms: it may go on", frame(shortForm), {}, ms(49)},
+        {"short store header, then 2 ms", frame(shortForm), {{Kind::command, shortForm}}, ms(2)},
+        {"short store header, 1 ms: it may go on", frame(shortForm), {}, ms(1)},
+        {"paced: cut short after five byte times", cut, {{Kind::cutShort, Bytes(cut.begin() + 1, cut.end())}},
+         5 * kByteTime, std::size_t(-1), paced},
+        {"paced: four byte times are a pause", cut, {}, 4 * kByteTime, std::size_t(-1), paced},
+        {"paced: short store header within two byte times", frame(shortForm), {{Kind::command, shortForm}},
+         2 * kByteTime, std::size_t(-1), paced},
+        {"paced: one byte time, it may go on", frame(shortForm), {}, kByteTime, std::size_t(-1), paced},
         {"long store header", frame(longForm), {{Kind::command, longForm}}},
         {"long store header that looks short at 188 bytes", frame(tricky), {{Kind::command, tricky}}},
     };
     for (const Case& c : cases) {
-        const auto seen = feed(c.bytes, c.quiet, c.pauseAt);
+        const auto seen = feed(c.bytes, c.quiet, c.pauseAt, c.timing);
         ASSERT_EQ(seen.size(), c.expected.size()) << c.name;
         for (std::size_t i = 0; i < seen.size(); ++i) {
             EXPECT_EQ(seen[i].kind, c.expected[i].kind) << c.name;

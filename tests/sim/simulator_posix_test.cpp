@@ -1,13 +1,24 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <thread>
+#include <vector>
 
+#include "ecf.h"
 #include "ecfsim/state_file.h"
+#include "raw_line.h"
 #include "records.h"
+#include "support/scratch.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -17,46 +28,22 @@ using ecfsim::Fault;
 using ecfsim::Status;
 using simtest::Bytes;
 using simtest::frame;
+using simtest::RawLine;
 using simtest::Rec;
 namespace r = simtest;
 using Clock = std::chrono::steady_clock;
-
-// The computer's end of the line, written and read byte by byte.
-class RawLine {
-public:
-    explicit RawLine(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
-    ~RawLine() { ::close(fd_); }
-    RawLine(const RawLine&) = delete;
-    RawLine& operator=(const RawLine&) = delete;
-
-    void send(const Bytes& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
-    // Up to `max` bytes, until the line is quiet for `quietMs`.
-    Bytes receive(std::size_t max, int quietMs = 300) {
-        Bytes out;
-        while (out.size() < max) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, quietMs) <= 0) break;
-            uint8_t buf[1024];
-            const ssize_t n = ::read(fd_, buf, std::min(sizeof buf, max - out.size()));
-            if (n <= 0) break;
-            out.insert(out.end(), buf, buf + n);
-        }
-        return out;
-    }
-    Bytes exchange(const Bytes& record, std::size_t answer) {
-        send(frame(record));
-        return receive(answer);
-    }
-
-private:
-    int fd_;
-};
 
 Bytes statusOf(Status s) { return {static_cast<uint8_t>(s)}; }
 
 TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
     SimFixture sim;
     RawLine line(sim.path());
+    std::mutex logMutex;
+    std::vector<Bytes> logged;  // the answers the exchange sink saw, one per frame
+    sim.simulator().setExchangeSink([&](const ecfsim::FrameEvent&, const Bytes& answer) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        logged.push_back(answer);
+    });
     Bytes badChecksum = frame(r::subtotal());
     badChecksum.back() ^= 0x5A;
     struct {
@@ -78,12 +65,15 @@ TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
         {"a free line with nothing open", frame(r::freeLine("X")), statusOf(Status::noDocument)},
     };
     for (const auto& c : cases) {
-        line.send(c.bytes);
+        ASSERT_TRUE(line.send(c.bytes)) << c.name;
         EXPECT_EQ(line.receive(1, 1000), c.answer) << c.name;
         EXPECT_TRUE(line.receive(1, 20).empty()) << c.name << ": one answer only";
     }
     EXPECT_EQ(sim.model().counters.coo, 1u) << "only the X reading printed";
     EXPECT_EQ(sim.simulator().stats().badFrames, 4u);
+    std::lock_guard<std::mutex> lock(logMutex);
+    ASSERT_EQ(logged.size(), std::size(cases)) << "one logged exchange per frame";
+    for (std::size_t i = 0; i < logged.size(); ++i) EXPECT_EQ(logged[i], cases[i].answer) << cases[i].name;
 }
 
 // What leaves the printer under each fault, and whether the command was
@@ -129,6 +119,33 @@ TEST(SimulatorLine, InjectedFaults) {
     EXPECT_EQ(line.exchange(r::subtotal(), 1), statusOf(Status::noDocument));
 }
 
+// A program that dies in the middle of a frame leaves half of it on the line.
+// Once the line has been silent longer than a frame may pause, the next
+// call is read on its own and gets its own answer.
+TEST(SimulatorLine, AWriterKilledMidFrameDoesNotDisturbTheNextCall) {
+    SimFixture sim;
+    const Bytes sale = frame(r::sellItem("ARROZ", "1000", 1));
+    const std::string path = sim.path();
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        (void)!::write(fd, sale.data(), sale.size() / 2);
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(writer, 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (sim.simulator().stats().bytesIn < sale.size() / 2 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    std::this_thread::sleep_for(ecfsim::kUnpacedTiming.frameGap + std::chrono::milliseconds(10));
+
+    EXPECT_EQ(ecfLeituraX(""), 0);
+    EXPECT_EQ(sim.model().counters.gnf, 1u);
+    EXPECT_TRUE(sim.model().receipt.items.empty());
+}
+
 TEST(SimulatorLine, RealtimePacesTheAnswer) {
     SimFixture::Options o;
     o.realtime = true;
@@ -141,28 +158,44 @@ TEST(SimulatorLine, RealtimePacesTheAnswer) {
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(89));
 }
 
-TEST(SimulatorLine, ARestartWithTheSameStateFileKeepsTheFiscalMemory) {
-    char dir[] = "/tmp/ecfsim-state-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
+// A state file on a file system with no room left: the printer refuses what
+// it could not keep, changes nothing, leaves no partial file, and takes
+// commands again once there is room. (A small tmpfs: root only.)
+TEST(SimulatorState, AFullDiskRefusesWhatItCannotKeep) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a small file system to fill needs root";
+    ecf::test::ScratchDir disk;
+    const std::string mountPoint = disk.path().string();
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + mountPoint).c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { (void)!std::system(("umount " + dir).c_str()); }
+    } unmount{mountPoint};
     SimFixture::Options o;
-    o.statePath = std::string(dir) + "/printer.json";
+    o.statePath = disk / "printer.json";
+    SimFixture sim(o);
+    RawLine line(sim.path());
+    ASSERT_EQ(line.exchange(r::sellItem("ARROZ", "1000", 1), 1), statusOf(Status::accepted));
+    const std::string kept = ecfsim::modelToJson(ecfsim::loadState(o.statePath));
+    const std::string paper = sim.paper();
+
+    const std::string filler = disk / "filler";
     {
-        SimFixture sim(o);
-        RawLine line(sim.path());
-        for (const Bytes& record : {r::sellItem("ARROZ", "1000", 1), r::subtotal(), r::pay(1, "1000"),
-                                    r::endTransaction(), r::reading(0x13)})
-            EXPECT_EQ(line.exchange(record, 1), statusOf(Status::accepted));
+        std::ofstream fill(filler, std::ios::binary);
+        const std::string block(4096, '\0');
+        while (fill.write(block.data(), block.size())) {
+        }
     }
-    o.model = ecfsim::loadState(o.statePath);
-    o.useModel = true;
-    SimFixture again(o);
-    RawLine line(again.path());
-    const Bytes readOut = line.exchange(r::selectByNumber(0x15, 4, 0, 9), 132);
-    ASSERT_EQ(readOut.size(), 59u + 41u + 32u);
-    EXPECT_EQ(std::string(readOut.begin() + 90, readOut.begin() + 110), std::string(16, '0') + "1000");
-    EXPECT_EQ(again.model().grandTotal, 1000);
-    EXPECT_EQ(line.exchange(r::reading(0x13), 1), statusOf(Status::dayClosed)) << "still reduced today";
-    (void)!std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+    for (const Bytes& refused : {r::sellItem("FEIJAO", "800", 2), r::subtotal()})
+        EXPECT_EQ(line.exchange(refused, 1), statusOf(Status::memoryNotWritten));
+    EXPECT_EQ(ecfsim::modelToJson(ecfsim::loadState(o.statePath)), kept);
+    EXPECT_EQ(sim.model().receipt.items.size(), 1u) << "nothing done";
+    EXPECT_EQ(sim.paper(), paper) << "nothing printed";
+    EXPECT_EQ(disk.entries(), 2u) << "no partial file";
+
+    std::filesystem::remove(filler);
+    EXPECT_EQ(line.exchange(r::sellItem("FEIJAO", "800", 2), 1), statusOf(Status::accepted));
+    EXPECT_EQ(ecfsim::loadState(o.statePath).receipt.items.size(), 2u);
 }
 
 }  // namespace

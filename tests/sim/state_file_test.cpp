@@ -3,31 +3,22 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "ecfsim/printer.h"
 #include "ecfsim/state_file.h"
 #include "records.h"
+#include "support/scratch.h"
 
 namespace {
 
 using ecfsim::Model;
 using ecfsim::StateFileError;
+using ecf::test::ScratchDir;
+using ecf::test::writeFile;
 namespace r = simtest;
-
-// A scratch directory removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/ecfsim-test-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() { (void)!std::system(("rm -rf '" + path_ + "'").c_str()); }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 Model modelWithHistory() {
     int64_t now = ecfsim::secondsOf({{2024, 3, 15}, 10, 0, 0});
@@ -38,10 +29,6 @@ Model modelWithHistory() {
     now += 24 * 3600;
     p.execute(r::sellItem("FEIJAO", "800", 2));  // a receipt left open
     return p.model();
-}
-
-void write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 TEST(StateFile, KeepsTheWholeModel) {
@@ -64,59 +51,90 @@ TEST(StateFile, KeepsTextsByteForByte) {
     EXPECT_EQ(ecfsim::modelFromJson(json).header.lines[0], m.header.lines[0]);
 }
 
-TEST(StateFile, RefusesWhatIsNotAState) {
-    const std::string good = ecfsim::modelToJson(ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0}));
+TEST(StateFile, RefusesWhatIsNotAStateAndSaysWhy) {
+    const std::string good = ecfsim::modelToJson(modelWithHistory());
     auto replaced = [&good](const std::string& from, const std::string& to) {
         std::string s = good;
         s.replace(s.find(from), from.size(), to);
         return s;
     };
+    auto edited = [&good](const std::function<void(nlohmann::json&)>& edit) {
+        nlohmann::json j = nlohmann::json::parse(good);
+        edit(j["model"]);
+        return j.dump();
+    };
+    using nlohmann::json;
     struct {
         const char* name;
         std::string text;
+        const char* reason;
     } cases[] = {
-        {"empty", ""},
-        {"not JSON", "{\"format\": "},
-        {"garbage bytes", std::string("\x00\xFF\x1B", 3)},
-        {"another format", replaced("ecf-sim state", "something")},
-        {"another version", replaced("\"version\": 1", "\"version\": 9")},
-        {"no model", "{\"format\":\"ecf-sim state\",\"version\":1}"},
-        {"a counter as text", replaced("\"coo\": 0", "\"coo\": \"zero\"")},
-        {"no owners", replaced("\"owners\": [", "\"owners\": [], \"x\": [")},
-        {"a table too short", replaced("\"taxRates\": [", "\"taxRates\": [], \"x\": [")},
-        {"a text outside code page 850", replaced("LOJA SIMULADA", "LOJA \u20AC")},
-        {"a text that is not UTF-8", replaced("LOJA SIMULADA", "LOJA \xC3")},
-        {"a clock centuries away", replaced("\"clockOffset\": 0", "\"clockOffset\": 9000000000000")},
+        {"empty", "", "not valid JSON"},
+        {"garbage bytes", std::string("\x00\xFF\x1B", 3), "not valid JSON"},
+        {"another format", replaced("ecf-sim state", "something"), "not an ecf-sim state"},
+        {"another version", replaced("\"version\": 1", "\"version\": 9"), "version 9"},
+        {"no model", "{\"format\":\"ecf-sim state\",\"version\":1}", "no \"model\""},
+        {"a counter as text", edited([](json& m) { m["counters"]["coo"] = "zero"; }), "bad value"},
+        {"no owners", edited([](json& m) { m["owners"] = json::array(); }), "1 to 20 owners"},
+        {"a table too short", edited([](json& m) { m["taxRates"].erase(0); }), "bad value"},
+        {"no reductions", edited([](json& m) { m.erase("reductions"); }), "lacks /reductions"},
+        {"only the owners", edited([](json& m) { m = {{"owners", m["owners"]}}; }), "lacks"},
+        {"a part no printer has", edited([](json& m) { m["drawer"] = 1; }), "/drawer"},
+        {"a negative CRZ", edited([](json& m) { m["counters"]["crz"] = -5; }), "/counters/crz holds -5"},
+        {"a negative grand total", edited([](json& m) { m["grandTotal"] = -1; }), "grand total is negative"},
+        {"reduction 77 with CRZ 0", edited([](json& m) {
+             m["reductions"][0]["number"] = 77;
+             m["counters"]["crz"] = 0;
+         }), "1 reductions but CRZ is 0"},
+        {"reductions out of order", edited([](json& m) { m["reductions"][0]["number"] = 2; }), "numbered 2"},
+        {"a text outside code page 850", replaced("LOJA SIMULADA", "LOJA \u20AC"), "code page 850"},
+        {"a text that is not UTF-8", replaced("LOJA SIMULADA", "LOJA \xC3"), "not valid JSON"},
+        {"a clock centuries away", edited([](json& m) { m["clockOffset"] = 9000000000000; }), "century"},
     };
     for (const auto& c : cases) {
-        EXPECT_THROW(ecfsim::modelFromJson(c.text), StateFileError) << c.name;
+        try {
+            ecfsim::modelFromJson(c.text);
+            ADD_FAILURE() << c.name << ": accepted";
+        } catch (const StateFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << c.name << ": " << e.what();
+        }
     }
 }
 
 TEST(StateFile, SavesAtomicallyAndLoadsBack) {
-    TempDir dir;
-    const std::string path = dir.file("printer.json");
-    EXPECT_FALSE(ecfsim::stateExists(path));
+    ScratchDir dir;
+    const std::string path = dir / "printer.json";
+    EXPECT_FALSE(ecfsim::loadStateIfAny(path));
     const Model m = modelWithHistory();
     ecfsim::saveState(path, m);
-    EXPECT_TRUE(ecfsim::stateExists(path));
-    EXPECT_FALSE(ecfsim::stateExists(path + ".tmp"));
-    EXPECT_EQ(ecfsim::modelToJson(ecfsim::loadState(path)), ecfsim::modelToJson(m));
+    EXPECT_EQ(ecfsim::modelToJson(ecfsim::loadStateIfAny(path).value()), ecfsim::modelToJson(m));
+    EXPECT_THROW(ecfsim::saveState(dir / "missing/printer.json", m), StateFileError);
 
-    // A failed save leaves the old file as it was.
-    EXPECT_THROW(ecfsim::saveState(dir.file("missing/printer.json"), m), StateFileError);
-    write(path + ".tmp", "left over from a crash");
-    ecfsim::saveState(path, ecfsim::freshModel({{2024, 3, 1}, 9, 0, 0}));
-    EXPECT_EQ(ecfsim::loadState(path).reductions.size(), 0u);
-
-    write(path, "{ broken");
+    writeFile(path, "{ broken");
     try {
         ecfsim::loadState(path);
         ADD_FAILURE() << "a corrupt file loaded";
     } catch (const StateFileError& e) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
-    EXPECT_THROW(ecfsim::loadState(dir.file("none.json")), StateFileError);
+    // Only "no such file" means no state: a link to nothing does not.
+    ASSERT_EQ(::symlink("gone.json", (dir / "link.json").c_str()), 0);
+    EXPECT_THROW(ecfsim::loadStateIfAny(dir / "link.json"), StateFileError);
+    EXPECT_THROW(ecfsim::resolveLinks(dir / "link.json", false), StateFileError);
+    EXPECT_EQ(ecfsim::resolveLinks(dir / "link.json", true), dir / "gone.json");
+}
+
+// Saves cut short by a crash are cleared by the next keeper of the file; the
+// lock file goes with the lock. (One keeper at a time: the program's tests.)
+TEST(StateFile, TheLockClearsLeftoversAndGoesWithThem) {
+    ScratchDir dir;
+    const std::string path = dir / "printer.json";
+    for (const char* left : {".tmp", ".tmp.x7k2m9"}) writeFile(path + left, "cut short by a crash");
+    {
+        ecfsim::StateLock lock(path);
+        EXPECT_EQ(dir.entries(), 1u) << "the lock file alone";
+    }
+    EXPECT_EQ(dir.entries(), 0u);
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 // that its growing journal is not counted here) on a real pseudo-terminal:
 // not one may fail (the printer accepts every command of the cycle), no
 // descriptor may stay open and the resident memory must stay flat.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,7 +14,8 @@
 #include <vector>
 
 #include "ecf.h"
-#include "support/pty_peer.h"
+#include "support/scoped_env.h"
+#include "support/sim_process.h"
 
 namespace {
 
@@ -47,40 +45,6 @@ long residentKiB() {
 #ifndef ECF_SIM_PROGRAM
 #define ECF_SIM_PROGRAM ""  // built without the simulator: the soak is skipped
 #endif
-
-// The ecf-sim program on a pseudo-terminal of its own, stopped at the end.
-class SimProcess {
-public:
-    SimProcess() {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            ::execl(ECF_SIM_PROGRAM, ECF_SIM_PROGRAM, "--paper", "/dev/null", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
-        ::close(out[0]);
-    }
-    ~SimProcess() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string path_;
-};
 
 struct Step {
     const char* name;
@@ -112,7 +76,7 @@ std::vector<Step> aDayAtTheTill() {
 
 TEST(Soak, TwentyThousandExchangesWithoutAFailureALeakOrGrowth) {
     if (std::string(ECF_SIM_PROGRAM).empty()) GTEST_SKIP() << "built without the simulator";
-    SimProcess printer;
+    ecf::test::SimProcess printer(ECF_SIM_PROGRAM, {"--paper", "/dev/null"});
     ASSERT_FALSE(printer.path().empty()) << "ecf-sim did not start";
     ecf::test::ScopedEnv port("ECF_COM1", printer.path());
     ChangePort(0);

@@ -12,8 +12,9 @@
  * own POSIX backend does; every other device and request is passed through
  * untouched.
  *
- * Native (Linux) code, built with the host's compiler:
+ * Native (Linux) code, built once for each Wine loader, 64-bit and i386:
  *     cc -shared -fPIC -o pty_parity.so pty_parity.c -ldl
+ *     i686-linux-gnu-gcc -shared -fPIC -o pty_parity.so pty_parity.c -ldl
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>

@@ -29,18 +29,32 @@ struct FrameEvent {
     std::vector<uint8_t> record;  // lead byte onwards, without ESC and checksum
 };
 
+// 11 bits a byte at 9600 baud.
+constexpr std::chrono::nanoseconds kByteTime{11 * 1000000000LL / 9600};
+
 struct FrameTiming {
-    // No byte for this long inside a frame ends it.
-    Milliseconds interByte{500};
+    // Silence inside a frame longer than any pause a sender makes in one:
+    // the partial frame is dropped (answered as cut short), so that whatever
+    // follows is read on its own.
+    SteadyClock::duration frameGap;
     // 0xDA has a 187- and a 202-byte form. When the byte after the 187th is a
     // good checksum for the short form, the reader waits this long for more
     // bytes before it takes the short form.
-    Milliseconds longFormWait{50};
+    SteadyClock::duration longFormWait;
 };
+
+// A line at 9600 baud: a frame's bytes follow each other, so a few byte
+// times of silence end it, and a long form would have gone on within a
+// byte time and a half.
+constexpr FrameTiming kPacedTiming{5 * kByteTime, kByteTime * 3 / 2};
+// A line as fast as the host writes (a pseudo-terminal): a frame comes in a
+// few bursts, microseconds apart; short fixed gaps with room for a busy
+// machine.
+constexpr FrameTiming kUnpacedTiming{Milliseconds(50), Milliseconds(2)};
 
 class FrameReader {
 public:
-    explicit FrameReader(FrameTiming timing = {}) : timing_(timing) {}
+    explicit FrameReader(FrameTiming timing = kUnpacedTiming) : timing_(timing) {}
 
     // Takes one byte received at `now`; returns an event when it ends a frame.
     std::optional<FrameEvent> push(uint8_t byte, TimePoint now);

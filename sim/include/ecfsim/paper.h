@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ecfsim {
 
@@ -51,14 +52,26 @@ public:
     void clear() { kept_.clear(); }
     std::size_t linesPrinted() const { return lines_; }
 
+    // Lines printed from hold() on wait: release() hands them out, drop()
+    // takes them back as if they had never been printed (a command the
+    // printer refused after all).
+    void hold();
+    void release();
+    void drop();
+
 private:
     void emit(std::string_view cp850);
+    void deliver(const std::string& utf8);
 
     Sink sink_;
     std::size_t keepLimit_ = 0;
     std::string kept_;
     std::size_t lines_ = 0;
     bool onPrintedChequeLine_ = false;
+    bool holding_ = false;
+    std::vector<std::string> held_;
+    std::size_t linesBeforeHold_ = 0;
+    bool onPrintedChequeLineBeforeHold_ = false;
 };
 
 }  // namespace ecfsim

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -41,8 +42,12 @@ std::optional<Fault> parseFault(const std::string& text);
 
 struct SimulatorOptions {
     bool realtime = false;  // pace both directions at 9600 baud, 11 bits a byte
-    FrameTiming timing;
-    std::string statePath;  // saved after every command that changes the state; empty: none
+    // How long the line may be silent inside a frame; by default the paced
+    // or the unpaced timing, as the line is.
+    std::optional<FrameTiming> timing;
+    // Saved after every command that changes the state, before its answer
+    // leaves; a command whose state cannot be saved is refused. Empty: none.
+    std::string statePath;
 };
 
 struct SimulatorStats {
@@ -86,6 +91,12 @@ public:
     void inject(const Fault& fault);
     void clearFaults();
 
+    // Called with every frame read and the bytes that leave the printer for
+    // it (after any fault), on the serving thread.
+    using ExchangeSink =
+        std::function<void(const FrameEvent& frame, const std::vector<uint8_t>& answer)>;
+    void setExchangeSink(ExchangeSink sink);
+
     // Writes the state file now (if there is one); false on failure.
     bool save();
     SimulatorStats stats() const;
@@ -102,6 +113,7 @@ private:
     void schedule(const std::vector<uint8_t>& bytes, TimePoint readyAt);
     bool flushDue(int fd, TimePoint now);
     bool saveLocked();
+    Answer answerAndKeep(const FrameEvent& event);
 
     SimulatorOptions options_;
     mutable std::mutex mutex_;  // the printer, its paper, the fault and the stats
@@ -111,6 +123,7 @@ private:
     TimePoint inputClock_{};
     TimePoint outputClock_{};
     Fault fault_;
+    ExchangeSink exchangeSink_;
     uint64_t faultCounter_ = 0;
     uint64_t random_ = 0x9E3779B97F4A7C15ULL;
     SimulatorStats stats_;
@@ -119,7 +132,5 @@ private:
     std::atomic<bool> stopping_{false};
 };
 
-// 11 bits a byte at 9600 baud.
-constexpr std::chrono::nanoseconds kByteTime{11 * 1000000000LL / 9600};
 
 }  // namespace ecfsim

@@ -29,6 +29,7 @@ enum class Status : uint8_t {
     dayHasMovement = 25,     // programming that needs a day without movement
     noSuchReceipt = 26,      // a linked voucher names no receipt or payment it may follow
     receiptFull = 27,        // 999 items, or 99 payments, on one receipt
+    memoryNotWritten = 28,   // the fiscal memory (the state file) cannot be written: nothing done
 };
 
 constexpr uint8_t byteOf(Status s) { return static_cast<uint8_t>(s); }
