@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "ecf_ext.h"
-
 namespace ecf::cli {
 
 enum class Kind { i32, u32, u8, s8, str, out, outbyte };
@@ -77,11 +75,6 @@ std::string kebabName(const std::string& exportName);
 
 // One line saying what an export does, for the help text.
 const char* summaryOf(const std::string& exportName);
-
-// What an export's result means, told apart with the report of its
-// exchange: the port ChangePort selected, "ok", the printer's status byte, or
-// the library's text of a link or library code.
-std::string meaningOf(const std::string& exportName, int32_t result, const ecf_exchange_info& info);
 
 // Code page 850 bytes as UTF-8, for showing the printer's texts.
 std::string cp850ToUtf8(const std::string& bytes);

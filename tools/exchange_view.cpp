@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "port_url.h"
-#include "step_names.h"
 
 namespace ecf::cli {
 
@@ -87,19 +86,20 @@ std::string problemOf(const ecf_exchange_info& info) {
     }
 }
 
-Json exchangeJson(const ecf_exchange_info& info) {
-    Json j;
-    j["exchanges"] = info.exchanges;
-    j["command_code"] = info.command_code;
-    j["bytes_sent"] = info.bytes_sent;
-    j["bytes_expected"] = info.bytes_expected;
-    j["bytes_received"] = info.bytes_received;
-    j["elapsed_us"] = info.elapsed_us;
-    j["failed_step"] = ecf::link::stepName(info.failed_step);
-    j["system_error"] = info.system_error;
-    j["port"] = info.port;
-    j["device"] = info.device;
-    return j;
+std::string meaningOf(const std::string& exportName, int32_t result, const ecf_exchange_info& info) {
+    if (exportName == "ChangePort") return "COM" + std::to_string(result + 1) + " selected";
+    const Answer answer = answerOf(info);
+    if (result == 0) {
+        if (answer == Answer::silent) return "no answer from the printer";
+        if (answer == Answer::cutShort) return "reply cut short";
+        return "ok";
+    }
+    // The last exchange ran to its end and brought one byte, which the export
+    // returned: the printer's status byte, whatever the library's codes of the
+    // same value mean.
+    if (answer == Answer::full && info.bytes_expected == 1 && result > 0 && result < 256)
+        return "the printer's status byte";
+    return ecf_result_text(result, "en");
 }
 
 }  // namespace ecf::cli

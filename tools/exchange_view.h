@@ -3,14 +3,12 @@
 // failure in words, with the device and the system's reason.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <cstdint>
 #include <string>
 
 #include "ecf_ext.h"
 
 namespace ecf::cli {
-
-using Json = nlohmann::ordered_json;
 
 enum class Answer { noExchange, full, silent, cutShort, linkFailure };
 
@@ -24,7 +22,9 @@ Answer answerOf(const ecf_exchange_info& info);
 // /dev/ttyS0: No such file or directory"; "" when nothing did.
 std::string problemOf(const ecf_exchange_info& info);
 
-// The report's fields, the step by its name ("none", "open", ...).
-Json exchangeJson(const ecf_exchange_info& info);
+// What an export's result means, told apart with the report of its
+// exchange: the port ChangePort selected, "ok", the printer's status byte, or
+// the library's text of a link or library code.
+std::string meaningOf(const std::string& exportName, int32_t result, const ecf_exchange_info& info);
 
 }  // namespace ecf::cli

@@ -1,9 +1,8 @@
-// Help texts and result meanings of the command-line tool.
+// The help texts of the command-line tool.
 #include <map>
 #include <string>
 
 #include "command_table.h"
-#include "exchange_view.h"
 
 namespace ecf::cli {
 
@@ -78,22 +77,6 @@ const char* summaryOf(const std::string& exportName) {
     };
     auto it = summaries.find(exportName);
     return it == summaries.end() ? "" : it->second;
-}
-
-std::string meaningOf(const std::string& exportName, int32_t result, const ecf_exchange_info& info) {
-    if (exportName == "ChangePort") return "COM" + std::to_string(result + 1) + " selected";
-    const Answer answer = answerOf(info);
-    if (result == 0) {
-        if (answer == Answer::silent) return "no answer from the printer";
-        if (answer == Answer::cutShort) return "reply cut short";
-        return "ok";
-    }
-    // The last exchange ran to its end and brought one byte, which the export
-    // returned: the printer's status byte, whatever the library's codes of the
-    // same value mean.
-    if (answer == Answer::full && info.bytes_expected == 1 && result > 0 && result < 256)
-        return "the printer's status byte";
-    return ecf_result_text(result, "en");
 }
 
 }  // namespace ecf::cli

@@ -13,6 +13,7 @@
 #include "local_ports.h"
 #include "port_environment.h"
 #include "posix_port.h"
+#include "step_names.h"
 
 namespace ecf::cli {
 
@@ -62,6 +63,21 @@ std::string deviceState(const std::string& path) {
     }
     if (!lockers.empty()) return "in use: locked by " + lockers;
     return others.empty() ? "free" : "free (open in " + others + " too)";
+}
+
+Json exchangeJson(const ecf_exchange_info& info) {
+    Json j;
+    j["exchanges"] = info.exchanges;
+    j["command_code"] = info.command_code;
+    j["bytes_sent"] = info.bytes_sent;
+    j["bytes_expected"] = info.bytes_expected;
+    j["bytes_received"] = info.bytes_received;
+    j["elapsed_us"] = info.elapsed_us;
+    j["failed_step"] = ecf::link::stepName(info.failed_step);
+    j["system_error"] = info.system_error;
+    j["port"] = info.port;
+    j["device"] = info.device;
+    return j;
 }
 
 std::string dump(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }

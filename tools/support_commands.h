@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "exchange_view.h"
@@ -38,6 +39,11 @@ std::string deviceState(const std::string& path);
 // Applies --port, --device and --trace before an export is called; 0, or
 // kUsageError when the trace's file cannot be opened (said on stderr).
 int applyPortOptions(const Options& options);
+
+using Json = nlohmann::ordered_json;
+
+// The exchange report's fields, the step by its name ("none", "open", ...).
+Json exchangeJson(const ecf_exchange_info& info);
 
 // JSON text, with bytes that are not UTF-8 replaced rather than refused.
 std::string dump(const Json& json);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "command_table.h"
+#include "exchange_view.h"
 
 namespace {
 
