@@ -91,69 +91,6 @@ class BindingTest(unittest.TestCase):
             self.lib.VendaItem("ONLY ONE")
 
 
-class ToolTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.printer = SimulatedPrinter()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.printer.stop()
-
-    def run_tool(self, *args):
-        env = dict(os.environ, ECF_COM1=self.printer.link)
-        return subprocess.run(
-            [os.environ["ECF_TOOL"], *args], env=env, capture_output=True, text=True, timeout=60
-        )
-
-    def test_names_aliases_json_and_exit_status(self):
-        by_name = self.run_tool("--json", "StatusImp")
-        by_alias = self.run_tool("--json", "status-imp")
-        self.assertEqual(by_name.returncode, 0, by_name.stderr)
-        self.assertEqual(json.loads(by_name.stdout)["text"], json.loads(by_alias.stdout)["text"])
-
-        refused = self.run_tool("--json", "FimTrans", "X")  # nothing open: the printer refuses
-        self.assertNotEqual(refused.returncode, 0)
-        self.assertNotEqual(json.loads(refused.stdout)["result"], 0)
-
-        params = json.loads(self.run_tool("--json", "param-status-troco").stdout)
-        self.assertEqual(list(params["outputs"]), ["change", "paid"])
-
-    def test_wrong_arguments_are_refused_with_a_clear_error(self):
-        cases = [
-            ("CargaTabAliq", "300", "1700"),  # a byte
-            ("VendaItem", "ARROZ", "100", "seven"),  # not a number
-            ("VendaItem", "ARROZ"),  # missing arguments
-            ("NoSuchCommand",),
-        ]
-        for args in cases:
-            with self.subTest(args=args):
-                done = self.run_tool(*args)
-                self.assertNotEqual(done.returncode, 0)
-                self.assertTrue(done.stderr.strip())
-
-    def test_ecf_trace_is_read_when_the_library_loads(self):
-        trace = os.path.join(self.printer.dir.name, "trace.log")
-        for path in (trace, self.printer.dir.name):  # a file, then a directory
-            env = dict(os.environ, ECF_COM1=self.printer.link, ECF_TRACE=path)
-            done = subprocess.run([os.environ["ECF_TOOL"], "StatusImp"], env=env,
-                                  capture_output=True, text=True, timeout=60)
-            self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
-        with open(trace) as f:
-            lines = f.read().splitlines()
-        self.assertEqual(len(lines), 1)
-        self.assertIn(" cmd=StatusImp code=DF sent=1B66DF0000A0 recv=", lines[0])
-
-    def test_device_option_points_the_port_at_a_path(self):
-        done = subprocess.run(
-            [os.environ["ECF_TOOL"], "--port", "COM3", "--device", self.printer.link, "StatusImp"],
-            capture_output=True, text=True, timeout=60,
-        )
-        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
-        missing = self.run_tool("--device", "/nonexistent/tty", "SubTotal")
-        self.assertIn("1030", missing.stdout)
-
-
 class NetworkPortTest(unittest.TestCase):
     """The binding and the tool take a URL wherever they take a port."""
 
