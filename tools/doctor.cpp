@@ -102,8 +102,10 @@ bool checkPermissions(Findings& f, const std::string& device, const struct stat&
     if (::access(device.c_str(), R_OK | W_OK) == 0)
         return f.add("permissions", Mark::ok, "this user may read and write it");
     const std::string group = groupName(st.st_gid);
+    const passwd* owner = ::getpwuid(st.st_uid);
     const std::string finding = "this user may not read and write " + device + " (owner " +
-                                std::to_string(st.st_uid) + ", group " + group + ")";
+                                (owner != nullptr ? owner->pw_name : std::to_string(st.st_uid)) +
+                                ", group " + group + ")";
     if ((st.st_mode & S_IRGRP) == 0 || (st.st_mode & S_IWGRP) == 0)
         return f.add("permissions", Mark::fail, finding,
                      "Ask the administrator to give this user read and write access to it.");
@@ -117,17 +119,13 @@ bool checkPermissions(Findings& f, const std::string& device, const struct stat&
 }
 
 bool checkHolders(Findings& f, const std::string& device) {
-    std::string lockers, others;
-    for (const Holder& h : holdersOf(device)) {
-        std::string& list = h.locks ? lockers : others;
-        list += (list.empty() ? "" : ", ") + describe(h);
-    }
-    if (!lockers.empty())
+    const HolderNames holders = holderNamesOf(device);
+    if (!holders.locking.empty())
         return f.add("other processes", Mark::fail,
-                     "locked by " + lockers + ": the library would get 1010 (the port is in use)",
+                     "locked by " + holders.locking + ": the library would get 1010 (the port is in use)",
                      "Close that program, or stop its service, and try again.");
-    if (!others.empty())
-        return f.add("other processes", Mark::note, "none holds it locked, but it is open in " + others,
+    if (!holders.opening.empty())
+        return f.add("other processes", Mark::note, "none holds it locked, but it is open in " + holders.opening,
                      "Fine for the printer's simulator or a passive logger; a terminal program "
                      "there would take the printer's answers.");
     return f.add("other processes", Mark::ok, "none has it open");

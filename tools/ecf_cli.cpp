@@ -21,6 +21,8 @@
 #include "command_table.h"
 #include "ecf.h"
 #include "exchange_view.h"
+#include "local_ports.h"
+#include "port_url.h"
 #include "support_commands.h"
 
 namespace {
@@ -107,7 +109,11 @@ int exitStatusOf(const Command& command, const Outcome& o) {
 
 void print(const Command& command, const Outcome& o, const Options& options) {
     const std::string meaning = ecf::cli::meaningOf(command.exportName, o.result, o.exchange);
-    const std::string problem = isChangePort(command) ? "" : ecf::cli::problemOf(o.exchange);
+    std::string problem = isChangePort(command) ? "" : ecf::cli::problemOf(o.exchange);
+    if (o.exchange.failed_step == ECF_STEP_LOCK && !ecf::link::looksLikeUrl(o.exchange.device)) {
+        const std::string lockers = ecf::cli::holderNamesOf(o.exchange.device).locking;
+        if (!lockers.empty()) problem += " (" + lockers + ")";
+    }
     if (options.json) {
         // JSON is Unicode: texts are always decoded from code page 850.
         Json j;

@@ -100,11 +100,9 @@ std::vector<Holder> holdersOf(const std::string& path) {
         found[pid].pid = pid;
         found[pid].locks = true;
     }
-    const pid_t self = ::getpid();
     for (const std::string& entry : entriesOf("/proc")) {
         if (!isNumber(entry)) continue;
         const auto pid = static_cast<pid_t>(std::strtol(entry.c_str(), nullptr, 10));
-        if (pid == self) continue;
         const std::string fds = "/proc/" + entry + "/fd";
         for (const std::string& fd : entriesOf(fds)) {
             struct stat st {};
@@ -118,7 +116,7 @@ std::vector<Holder> holdersOf(const std::string& path) {
     }
     std::vector<Holder> holders;
     for (auto& [pid, holder] : found) {
-        if (pid == self) continue;
+        if (pid == ::getpid()) continue;
         holder.name = firstLineOf("/proc/" + std::to_string(pid) + "/comm");
         holders.push_back(holder);
     }
@@ -128,6 +126,15 @@ std::vector<Holder> holdersOf(const std::string& path) {
 std::string describe(const Holder& holder) {
     const std::string pid = "pid " + std::to_string(holder.pid);
     return holder.name.empty() ? pid : holder.name + " (" + pid + ")";
+}
+
+HolderNames holderNamesOf(const std::string& path) {
+    HolderNames names;
+    for (const Holder& h : holdersOf(path)) {
+        std::string& list = h.locks ? names.locking : names.opening;
+        list += (list.empty() ? "" : ", ") + describe(h);
+    }
+    return names;
 }
 
 std::vector<SerialDevice> serialDevices() {

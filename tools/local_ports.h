@@ -21,6 +21,14 @@ std::vector<Holder> holdersOf(const std::string& path);
 // "minicom (pid 4242)", or "pid 4242" for a process whose name is hidden.
 std::string describe(const Holder& holder);
 
+// The holders of a device as lists for a person: those that lock it, and
+// those that only have it open ("ecf-sim (pid 12), cat (pid 40)").
+struct HolderNames {
+    std::string locking;
+    std::string opening;
+};
+HolderNames holderNamesOf(const std::string& path);
+
 struct SerialDevice {
     std::string path;    // /dev/ttyS0, /dev/ttyUSB0, /dev/serial/by-id/...
     std::string target;  // for a link under /dev/serial/by-id: the device it names

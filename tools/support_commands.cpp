@@ -56,13 +56,9 @@ PortMapping mappingOf(const Options& options, int number) {
 std::string deviceState(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return "absent";
-    std::string lockers, others;
-    for (const Holder& h : holdersOf(path)) {
-        std::string& list = h.locks ? lockers : others;
-        list += (list.empty() ? "" : ", ") + describe(h);
-    }
-    if (!lockers.empty()) return "in use: locked by " + lockers;
-    return others.empty() ? "free" : "free (open in " + others + " too)";
+    const HolderNames holders = holderNamesOf(path);
+    if (!holders.locking.empty()) return "in use: locked by " + holders.locking;
+    return holders.opening.empty() ? "free" : "free (open in " + holders.opening + " too)";
 }
 
 Json exchangeJson(const ecf_exchange_info& info) {
