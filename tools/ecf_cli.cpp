@@ -112,7 +112,7 @@ void print(const Command& command, const Outcome& o, const Options& options) {
     std::string problem = isChangePort(command) ? "" : ecf::cli::problemOf(o.exchange);
     if (o.exchange.failed_step == ECF_STEP_LOCK && !ecf::link::looksLikeUrl(o.exchange.device)) {
         const std::string lockers = ecf::cli::holderNamesOf(o.exchange.device).locking;
-        if (!lockers.empty()) problem += " (" + lockers + ")";
+        if (!lockers.empty()) problem += ": " + lockers;
     }
     if (options.json) {
         // JSON is Unicode: texts are always decoded from code page 850.
