@@ -13,55 +13,56 @@
 #include "receipt/documents.h"
 #include "receipt/payment.h"
 #include "receipt/sale.h"
-#include "status/query.h"
 
 namespace {
+
+using ecf::build;
 
 const char kDescription[] = "ARROZ TIPO 1 PACOTE 5KG MARCA BOA";
 const char kPrice[] = "2390";
 
 void BM_BuildVendaItem(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ecf::receipt::vendaItemRecord(kDescription, kPrice, 1));
+    for (auto _ : state) benchmark::DoNotOptimize(build<ecf::receipt::kVendaItem>(kDescription, kPrice, 1));
 }
 BENCHMARK(BM_BuildVendaItem);
 
 void BM_BuildQuantityItem(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(ecf::receipt::quantityItemRecord("7891234567890", kDescription, "2", "500",
-                                                                  kPrice, 1, "KG", "X"));
+        benchmark::DoNotOptimize(build<ecf::receipt::kQuantityItem>("7891234567890", kDescription, "2",
+                                                                    "500", "KG", "X", kPrice, 1));
 }
 BENCHMARK(BM_BuildQuantityItem);
 
 void BM_BuildPayment(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ecf::receipt::paymentRecord(0xD5, 1, 0, 1, ecf::receipt::PaymentText::twoCharacters, "DI", "5000"));
+    for (auto _ : state) benchmark::DoNotOptimize(build<ecf::receipt::kPagamento>(1, 0, 1, "", "DI", "5000"));
 }
 BENCHMARK(BM_BuildPayment);
 
 void BM_BuildStoreHeader30(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(ecf::program::storeHeaderRecord<202>(
+        benchmark::DoNotOptimize(build<ecf::program::kProgHeader30>(
             "SUPERMERCADO BOM PRECO LTDA", "RUA DAS FLORES 123", "SAO PAULO SP", 1, 2,
             "12.345.678/0001-90", "123.456.789.012", "EXTRA"));
 }
 BENCHMARK(BM_BuildStoreHeader30);
 
 void BM_BuildReading(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ecf::program::readingRecord(ecf::program::kLeituraX, "OPERADOR"));
+    for (auto _ : state) benchmark::DoNotOptimize(build<ecf::program::kLeituraX>("OPERADOR"));
 }
 BENCHMARK(BM_BuildReading);
 
 void BM_BuildFreeLine(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ecf::receipt::freeLineRecord(kDescription));
+    for (auto _ : state) benchmark::DoNotOptimize(build<ecf::receipt::kFreeLine>(kDescription));
 }
 BENCHMARK(BM_BuildFreeLine);
 
 void BM_BuildCancItemDef(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ecf::receipt::cancItemDefRecord("001", "CANCELADO"));
+    for (auto _ : state) benchmark::DoNotOptimize(build<ecf::receipt::kCancItemDef>("001", "CANCELADO"));
 }
 BENCHMARK(BM_BuildCancItemDef);
 
 void BM_BuildGrava(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ecf::program::gravaRecord("ABC", "DEF", "GHI"));
+    for (auto _ : state) benchmark::DoNotOptimize(build<ecf::program::kGrava>("ABC", "DEF", "GHI"));
 }
 BENCHMARK(BM_BuildGrava);
 

@@ -1,5 +1,7 @@
-# Compares the dynamic symbol table of the shared library with the export list.
-# Usage: cmake -DLIBRARY=libecf.so -DEXPORTS=ecf.exports -DNM=nm -P CheckExports.cmake
+# Compares the dynamic symbol table of the shared library with the export list,
+# and with it the Debian symbols file (every export, nothing else), when given.
+# Usage: cmake -DLIBRARY=libecf.so -DEXPORTS=ecf.exports -DNM=nm
+#              [-DSYMBOLS=debian/libecf1.symbols] -P CheckExports.cmake
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE _nm RESULT_VARIABLE _rc)
 if(NOT _rc EQUAL 0)
@@ -27,6 +29,22 @@ set(_extra ${_exported})
 list(REMOVE_ITEM _extra ${_listed})
 if(_missing OR _extra)
   message(FATAL_ERROR "export table differs from the list\n  missing: ${_missing}\n  not listed: ${_extra}")
+endif()
+if(SYMBOLS)
+  file(STRINGS ${SYMBOLS} _symbol_lines REGEX "^ [^ ]+@Base ")
+  set(_symbols "")
+  foreach(_line IN LISTS _symbol_lines)
+    string(REGEX REPLACE "^ ([^ @]+)@Base .*" "\\1" _name "${_line}")
+    list(APPEND _symbols ${_name})
+  endforeach()
+  set(_unlisted ${_listed})
+  list(REMOVE_ITEM _unlisted ${_symbols})
+  set(_stale ${_symbols})
+  list(REMOVE_ITEM _stale ${_listed})
+  if(_unlisted OR _stale)
+    message(FATAL_ERROR "${SYMBOLS} differs from the export list\n"
+      "  add (with the version that brings them): ${_unlisted}\n  remove: ${_stale}")
+  endif()
 endif()
 list(LENGTH _listed _n)
 message(STATUS "${_n} exports, all listed, nothing else")

@@ -1,5 +1,7 @@
 # Installation: the library, its header, a pkg-config file, a CMake package
-# (find_package(ecf)), the tools, and a Debian package through CPack.
+# (find_package(ecf)) and the tools. Debian packages are made from these by
+# debian/ (dpkg-buildpackage); the Python binding installs itself
+# (bindings/python).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -22,25 +24,18 @@ file(RELATIVE_PATH ECF_PC_TO_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
 string(REGEX REPLACE "/$" "" ECF_PC_TO_PREFIX "${ECF_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ecf.pc.in ${PROJECT_BINARY_DIR}/ecf.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ecf.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The export list, for bindings in other languages.
 install(FILES ${ECF_EXPORTS_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/ecf)
 
-# The Python binding, where Debian's python3 looks for packages.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/bindings/python/ecf DESTINATION lib/python3/dist-packages
-  PATTERN __pycache__ EXCLUDE)
-
-if(TARGET ecf_tool)
-  install(TARGETS ecf_tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The tools. With ECF_INSTALL_RPATH the ecf tool finds the library relative
+# to itself ($ORIGIN), so an install into any prefix runs as it lies; a
+# distribution's package turns it off and leaves the search to the system.
+foreach(_tool ecf_tool ecf-sim)
+  if(TARGET ${_tool})
+    install(TARGETS ${_tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+if(TARGET ecf_tool AND ECF_INSTALL_RPATH)
+  file(RELATIVE_PATH _bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
+  set_target_properties(ecf_tool PROPERTIES INSTALL_RPATH "$ORIGIN/${_bin_to_lib}")
 endif()
-if(TARGET ecf-sim)
-  install(TARGETS ecf-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
-
-set(CPACK_PACKAGE_NAME "libecf")
-set(CPACK_PACKAGE_VENDOR "libecf developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Driver library for the ECF fiscal receipt printer, with its CLI and simulator")
-set(CPACK_PACKAGE_CONTACT "libecf developers <dev@ecf.local>")
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_GENERATOR "DEB;TGZ")
-include(CPack)

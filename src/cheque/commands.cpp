@@ -19,7 +19,7 @@ int32_t imprimeCheque(BuscaLayout busca, uint32_t bank, const char* value, const
         return r;
     int32_t result = 0;
     for (const LinhaCheque& linha : cheque) {
-        result = ecf::send(linhaChequeRecord(linha.avanco, linha.texto.c_str()));
+        result = ecf::send(ecf::build<kLinhaCheque>(linha.avanco, linha.texto.c_str()));
         if (result != 0) return result;
     }
     return result;
@@ -30,7 +30,7 @@ int32_t imprimeCheque(BuscaLayout busca, uint32_t bank, const char* value, const
 extern "C" {
 
 int32_t ECF_API ecfLinhaCheque(uint32_t advance, const char* text) {
-    return ecf::send(linhaChequeRecord(advance, text));
+    return ecf::send(ecf::build<kLinhaCheque>(advance, text));
 }
 
 // The cheques make several exchanges, or none when they stop before the line.
@@ -50,10 +50,11 @@ int32_t ECF_API ecfChequeKorvan(uint32_t bank, const char* value, const char* pa
                                 const char* city, const char* date, const char* extra1,
                                 const char* extra2, const char* extra3) {
     ecf::link::ExportCall call;
-    char layout[kDigitosLayout];
+    // The row and a NUL: the row's 36 digits are copied as they stand.
+    char layout[kDigitosLayout + 1] = {};
     if (const int32_t r = LayoutBanco(bank, layout); r != 0) return call.returns(r & 0xFF);
-    return call.returns(ecf::send(chequeKorvanRecord(value, payee, city, date, extra1, extra2,
-                                                     extra3, layout)));
+    return call.returns(ecf::send(ecf::build<kChequeKorvan>(value, payee, city, date, extra1,
+                                                            extra2, extra3, layout)));
 }
 
 }  // extern "C"

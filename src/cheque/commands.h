@@ -2,53 +2,39 @@
 // cheque for the second cheque printer (0xC1).
 #pragma once
 
-#include <cstdint>
-
-#include "../link/record.h"
+#include "../link/layout.h"
 
 namespace ecf::cheque {
 
-constexpr uint8_t kLinhaCheque = 0xC0;
-constexpr uint8_t kChequeKorvan = 0xC1;
+// ecfLinhaCheque, 84 bytes: the advance as its last decimal digit, then the
+// text in 80 columns.
+inline constexpr Field kLinhaChequeFields[] = {
+    kLeadField,
+    kCommandField,
+    {"advance", 2, 1, FieldKind::digits},
+    {"", 3, 1, FieldKind::zeros},
+    {"text", 4, 80, FieldKind::text},
+};
+inline constexpr Layout kLinhaCheque{"ecfLinhaCheque ecfImpCheque ecfImpChequeVexa", 0xC0, 84,
+                                     tableOf(kLinhaChequeFields)};
 
-using LinhaChequeRecord = Record<84>;
-using ChequeKorvanRecord = Record<209>;
-
-// f, 0xC0, the advance's last decimal digit, 0x00, the text in 80 columns.
-inline LinhaChequeRecord linhaChequeRecord(uint32_t avanco, const char* texto) {
-    LinhaChequeRecord r(kLeadByte, kLinhaCheque);
-    r.byte(2, static_cast<uint8_t>('0' + avanco % 10));
-    r.byte(3, 0x00);
-    r.text(4, 80, texto);
-    return r;
-}
-
-// The date field takes the first 8 bytes of the date as they stand; a
-// shorter date is copied up to its NUL and the rest of the field stays 0x00,
-// so that nothing past the caller's string is ever read.
-inline void putDate(uint8_t* field, const char* date) {
-    const std::size_t n = boundedLength(date, 8);
-    for (std::size_t i = 0; i < n; ++i) field[i] = static_cast<uint8_t>(date[i]);
-}
-
-// f, 0xC1, value (11, right-aligned), 0x00, payee (66), city (21), date (8),
-// a space, three extra texts (21 each), the bank's 36-digit layout row.
-inline ChequeKorvanRecord chequeKorvanRecord(const char* value, const char* payee,
-                                             const char* city, const char* date,
-                                             const char* extra1, const char* extra2,
-                                             const char* extra3, const char* layout) {
-    ChequeKorvanRecord r(kLeadByte, kChequeKorvan);
-    r.rightAligned(2, 11, value);
-    r.byte(13, 0x00);
-    r.text(14, 66, payee);
-    r.text(80, 21, city);
-    putDate(r.data() + 101, date);
-    r.byte(109, ' ');
-    r.text(110, 21, extra1);
-    r.text(131, 21, extra2);
-    r.text(152, 21, extra3);
-    for (std::size_t i = 0; i < 36; ++i) r.byte(173 + i, static_cast<uint8_t>(layout[i]));
-    return r;
-}
+// ecfChequeKorvan, 209 bytes. The date's first 8 bytes go as they stand (a
+// shorter date up to its NUL, the rest 0x00, so that nothing past the
+// caller's string is read); the layout is the bank's 36-digit row.
+inline constexpr Field kChequeKorvanFields[] = {
+    kLeadField,
+    kCommandField,
+    {"value", 2, 11, FieldKind::rightAligned},
+    {"", 13, 1, FieldKind::zeros},
+    {"payee", 14, 66, FieldKind::text},
+    {"city", 80, 21, FieldKind::text},
+    {"date", 101, 8, FieldKind::bytes},
+    {"", 109, 1, FieldKind::fixed, ' '},
+    {"extra1", 110, 21, FieldKind::text},
+    {"extra2", 131, 21, FieldKind::text},
+    {"extra3", 152, 21, FieldKind::text},
+    {"layout", 173, 36, FieldKind::bytes},
+};
+inline constexpr Layout kChequeKorvan{"ecfChequeKorvan", 0xC1, 209, tableOf(kChequeKorvanFields)};
 
 }  // namespace ecf::cheque

@@ -28,7 +28,8 @@ void copyTerminated(char* out, const uint8_t* bytes, std::size_t width) {
 }  // namespace
 
 MemoryCounts decodeCounts(const uint8_t (&reply)[kCountReplyLength]) {
-    return {digitsValue(reply + kOwnerDigitsAt, 2), digitsValue(reply + kReductionDigitsAt, 4)};
+    return {digitsValue(reply + kOwnerCount.position, kOwnerCount.width),
+            digitsValue(reply + kReductionCount.position, kReductionCount.width)};
 }
 
 int64_t readOutLength(const MemoryCounts& counts) {
@@ -38,9 +39,24 @@ int64_t readOutLength(const MemoryCounts& counts) {
 
 int32_t countQuery(PrinterLine& line, const Selection& s, MemoryCounts* counts) {
     uint8_t reply[kCountReplyLength] = {};
-    const int32_t result = line.query(selectionRecord(kCountQuery, s), reply, kCountReplyLength);
+    const int32_t result = line.query(selectionRecord<kCountQuery>(s), reply, kCountReplyLength);
     *counts = result == 0 ? decodeCounts(reply) : MemoryCounts{};
     return result;
+}
+
+std::vector<FieldValue> readReadOut(const MemoryCounts& counts, const uint8_t* reply,
+                                    std::size_t length) {
+    std::vector<FieldValue> fields;
+    // Entries of `size` bytes from `at`, as many as the count says and the reply holds.
+    const auto entries = [&](Table<ReplyField> table, std::size_t at, std::size_t size,
+                             int64_t count) {
+        for (int64_t i = 0; i < count && at + size <= length; ++i, at += size)
+            appendReplyFields(fields, table, reply, length, at, static_cast<unsigned>(i + 1));
+    };
+    const int64_t owners = counts.owners > 0 ? counts.owners : 0;
+    entries(tableOf(kOwnerFields), kOwnersAt, kOwnerRecord, owners);
+    entries(tableOf(kReductionFields), reductionsAt(owners), kReductionRecord, counts.reductions);
+    return withUncoveredBytes(fields, reply, length);
 }
 
 bool allocateReadOut(const MemoryCounts& counts, std::vector<uint8_t>* reply) {
@@ -58,7 +74,7 @@ bool allocateReadOut(const MemoryCounts& counts, std::vector<uint8_t>* reply) {
 }
 
 int32_t readOutToFile(PrinterLine& line, const Selection& s, const char* reportFile) {
-    const SelectionRecord readOut = selectionRecord(kReadOut, s);
+    const SelectionRecord readOut = selectionRecord<kReadOut>(s);
     if (printedByPrinter(s.mode)) return line.command(readOut);
 
     MemoryCounts counts;
@@ -78,9 +94,9 @@ int32_t readOutToFile(PrinterLine& line, const Selection& s, const char* reportF
 
 int32_t countsAsDigits(PrinterLine& line, const Selection& s, char* owners, char* reductions) {
     uint8_t reply[kCountReplyLength] = {};
-    const int32_t result = line.query(selectionRecord(kCountQuery, s), reply, kCountReplyLength);
-    copyTerminated(owners, reply + kOwnerDigitsAt, 2);
-    copyTerminated(reductions, reply + kReductionDigitsAt, 4);
+    const int32_t result = line.query(selectionRecord<kCountQuery>(s), reply, kCountReplyLength);
+    copyTerminated(owners, reply + kOwnerCount.position, kOwnerCount.width);
+    copyTerminated(reductions, reply + kReductionCount.position, kReductionCount.width);
     return result;
 }
 

@@ -7,14 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "../link/record.h"
+#include "../link/layout.h"
 #include "ecf.h"
 #include "printer_line.h"
 
 namespace ecf::fiscaldata {
-
-constexpr uint8_t kCountQuery = 0x26;  // '&'
-constexpr uint8_t kReadOut = 0x15;
 
 // Result codes of the fiscal data operations beyond the link's own.
 constexpr int32_t kNoMemory = 3;
@@ -37,25 +34,42 @@ struct Selection {
 inline bool selectsByDate(uint8_t mode) { return mode == 1 || mode == 3; }
 inline bool printedByPrinter(uint8_t mode) { return mode <= 2; }
 
+// The count query (0x26, '&') and the read-out (0x15), 23 bytes: one
+// layout. Modes 1 and 3 write the dates, the others the reduction numbers;
+// the other range stays 0x00.
+inline constexpr Field kSelectionFields[] = {
+    kLeadField,
+    kCommandField,
+    {"mode", 2, 1, FieldKind::byte},
+    {"initial_date", 3, 6, FieldKind::rightAligned},
+    {"final_date", 9, 6, FieldKind::rightAligned},
+    {"initial_reduction", 15, 4, FieldKind::digits},
+    {"final_reduction", 19, 4, FieldKind::digits},
+};
+inline constexpr Layout kCountQuery{"ecfDispMemFisc ecfLeitMemFisc ecfCGC_IE ecfParamCGC_IE", 0x26,
+                                    23, tableOf(kSelectionFields)};
+inline constexpr Layout kReadOut{"ecfLeitMemFisc ecfCGC_IE ecfParamCGC_IE", 0x15, 23,
+                                 tableOf(kSelectionFields)};
+
 using SelectionRecord = Record<23>;
 
-// f, code, mode byte, then dates (3 and 9, six positions right-aligned) or
-// reduction numbers (15 and 19, four digits); the other range stays 0x00.
-inline SelectionRecord selectionRecord(uint8_t code, const Selection& s) {
-    SelectionRecord r(kLeadByte, code);
-    r.byte(2, s.mode);
+template <const Layout& L>
+SelectionRecord selectionRecord(const Selection& s) {
     if (selectsByDate(s.mode))
-        r.rightAligned(3, 6, s.initialDate).rightAligned(9, 6, s.finalDate);
-    else
-        r.digits(15, 4, s.initialReduction).digits(19, 4, s.finalReduction);
-    return r;
+        return build<L>(s.mode, s.initialDate, s.finalDate, kNotWritten, kNotWritten);
+    return build<L>(s.mode, kNotWritten, kNotWritten, s.initialReduction, s.finalReduction);
 }
 
-// Count reply: 3 bytes not read, owners in two digits at 3, reductions in
-// four digits at 5.
+// Count reply, 9 bytes: the owners in two digits, the reductions in four.
 constexpr uint32_t kCountReplyLength = 9;
-constexpr std::size_t kOwnerDigitsAt = 3;
-constexpr std::size_t kReductionDigitsAt = 5;
+inline constexpr ReplyField kCountReplyFields[] = {
+    {"owners", 3, 2},
+    {"reductions", 5, 4},
+};
+inline constexpr const ReplyField& kOwnerCount = kCountReplyFields[0];
+inline constexpr const ReplyField& kReductionCount = kCountReplyFields[1];
+inline constexpr ReplyLayout kCountReply{kCountQuery.senders, kCountQuery.code, kCountReplyLength,
+                                         tableOf(kCountReplyFields)};
 
 // The counts as the printer sent them. The digits are not validated (each
 // byte counts as byte - '0'), so garbage decodes to negative or absurd
@@ -74,6 +88,27 @@ constexpr std::size_t kOwnerRecord = 59;
 constexpr std::size_t kSeparatorBytes = 5;
 constexpr std::size_t kReductionRecord = 41;
 
+inline constexpr ReplyField kOwnerFields[] = {
+    {"cgc", 0, 18},
+    {"ie", 18, 15},
+    {"start_date", 33, 8},
+    {"start_time", 41, 5},
+    {"end_date", 46, 8},
+    {"end_time", 54, 5},
+};
+inline constexpr const ReplyField& kOwnerCgc = kOwnerFields[0];
+inline constexpr const ReplyField& kOwnerIe = kOwnerFields[1];
+
+inline constexpr ReplyField kReductionFields[] = {
+    {"number", 0, 4},
+    {"restart", 4, 4},
+    {"date", 8, 8},
+    {"time", 16, 5},
+    {"total", 21, 20},
+};
+static_assert(fitsInOrder(tableOf(kOwnerFields), kOwnerRecord) &&
+              fitsInOrder(tableOf(kReductionFields), kReductionRecord));
+
 // The read-out reply length for counts that are not negative.
 int64_t readOutLength(const MemoryCounts& counts);
 
@@ -81,10 +116,10 @@ inline std::size_t reductionsAt(int64_t owners) {
     return kOwnersAt + kOwnerRecord * static_cast<std::size_t>(owners) + kSeparatorBytes;
 }
 
-// Owner record fields.
-constexpr std::size_t kCgcWidth = 18;
-constexpr std::size_t kIeAt = 18;
-constexpr std::size_t kIeWidth = 15;
+// A read-out reply cut into its owner entries and reduction entries (each
+// numbered from 1 in its group) and the bytes between them.
+std::vector<FieldValue> readReadOut(const MemoryCounts& counts, const uint8_t* reply,
+                                    std::size_t length);
 
 // The count query: *counts is the decoded reply after a successful exchange,
 // zero after a failed one. Returns the exchange result.

@@ -6,31 +6,30 @@ namespace ecf::fiscaldata {
 
 namespace {
 
-// A field of a record, written as prefix, the field up to its first NUL, suffix.
+// How a field of a record is written: prefix, the field up to its first
+// NUL, suffix. One format per field of the record, in the record's order.
 struct FieldFormat {
-    std::size_t offset;
-    std::size_t width;
     const char* prefix;
     const char* suffix;
 };
 
 // Owner record: "%s    " x3, "%s        ", "%s    ", "%s\n".
 constexpr FieldFormat kOwnerLine[] = {
-    {0, 18, "", "    "},         // CGC
-    {18, 15, "", "    "},        // IE
-    {33, 8, "", "    "},         // start date
-    {41, 5, "", "        "},     // start time
-    {46, 8, "", "    "},         // end date
-    {54, 5, "", "\n"},           // end time
+    {"", "    "},          // cgc
+    {"", "    "},          // ie
+    {"", "    "},          // start_date
+    {"", "        "},      // start_time
+    {"", "    "},          // end_date
+    {"", "\n"},            // end_time
 };
 
 // Reduction record: "   %s     ", "%s  ", "    %s  ", " %s  ", "%s  \n".
 constexpr FieldFormat kReductionLine[] = {
-    {0, 4, "   ", "     "},      // reduction number
-    {4, 4, "", "  "},            // restart counter
-    {8, 8, "    ", "  "},        // date
-    {16, 5, " ", "  "},          // time
-    {21, 20, "", "  \n"},        // total
+    {"   ", "     "},      // number
+    {"", "  "},            // restart
+    {"    ", "  "},        // date
+    {" ", "  "},           // time
+    {"", "  \n"},          // total
 };
 
 constexpr std::size_t kOwnerLineLength = 83;
@@ -48,11 +47,12 @@ public:
         for (std::size_t i = 0; i < width && bytes[i] != 0; ++i) put(bytes[i]);
     }
     template <std::size_t N>
-    void record(const uint8_t* bytes, const FieldFormat (&line)[N]) {
-        for (const FieldFormat& f : line) {
-            text(f.prefix);
-            field(bytes + f.offset, f.width);
-            text(f.suffix);
+    void record(const uint8_t* bytes, const ReplyField (&fields)[N],
+                const FieldFormat (&line)[N]) {
+        for (std::size_t i = 0; i < N; ++i) {
+            text(line[i].prefix);
+            field(bytes + fields[i].position, fields[i].width);
+            text(line[i].suffix);
         }
     }
     std::string take() { return std::move(out_); }
@@ -90,11 +90,12 @@ std::string memoryReport(const MemoryCounts& counts, const uint8_t* reply, std::
     report.text(countLine);
     report.text("#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\n\n");
     for (std::size_t i = 0; i < owners; ++i)
-        report.record(reply + kOwnersAt + i * kOwnerRecord, kOwnerLine);
+        report.record(reply + kOwnersAt + i * kOwnerRecord, kOwnerFields, kOwnerLine);
     report.text("\n# Relacao das Reducoes\n");
     report.text("# Reducao   Reinicio  Data\t Hora\tTotal\n\n");
     for (std::size_t i = 0; i < reductions; ++i)
-        report.record(reply + reductionsStart + i * kReductionRecord, kReductionLine);
+        report.record(reply + reductionsStart + i * kReductionRecord, kReductionFields,
+                      kReductionLine);
     return report.take();
 }
 

@@ -11,6 +11,14 @@ namespace {
 
 TaxpayerText resultText;
 
+// The field of an owner record, whole, then a NUL.
+void copyField(const uint8_t* owner, const ReplyField& field, char* out) {
+    if (out == nullptr) return;
+    for (std::size_t i = 0; i < field.width; ++i)
+        out[i] = static_cast<char>(owner[field.position + i]);
+    out[field.width] = '\0';
+}
+
 // Reads the fiscal memory into *reply and gives the offset of its last owner
 // record. With no owner (or a count that is not one) there is no record to
 // read, so the read-out is not asked for.
@@ -20,7 +28,7 @@ int32_t lastOwnerRecord(PrinterLine& line, std::vector<uint8_t>* reply, std::siz
     if (const int32_t result = countQuery(line, selection, &counts); result != 0) return result;
     if (counts.owners <= 0) return kNoOwner;
     if (!allocateReadOut(counts, reply)) return kNoMemory;
-    const int32_t result = line.query(selectionRecord(kReadOut, selection), reply->data(),
+    const int32_t result = line.query(selectionRecord<kReadOut>(selection), reply->data(),
                                       static_cast<uint32_t>(reply->size()));
     if (result != 0) return result;
     *at = kOwnersAt + kOwnerRecord * static_cast<std::size_t>(counts.owners - 1);
@@ -37,8 +45,8 @@ char* cgcIe(PrinterLine& line) {
         std::size_t at = 0;
         if (const int32_t result = lastOwnerRecord(line, &reply, &at); result != 0)
             return resultText.error(result);
-        resultText.appendField(reply.data() + at, kCgcWidth);
-        resultText.appendField(reply.data() + at + kIeAt, kIeWidth);
+        resultText.appendField(reply.data() + at + kOwnerCgc.position, kOwnerCgc.width);
+        resultText.appendField(reply.data() + at + kOwnerIe.position, kOwnerIe.width);
     } catch (...) {
         return resultText.error(kNoMemory);
     }
@@ -50,14 +58,8 @@ int32_t paramCgcIe(PrinterLine& line, char* cgc, char* ie) {
         std::vector<uint8_t> reply;
         std::size_t at = 0;
         if (const int32_t result = lastOwnerRecord(line, &reply, &at); result != 0) return result;
-        if (cgc != nullptr) {
-            for (std::size_t i = 0; i < kCgcWidth; ++i) cgc[i] = static_cast<char>(reply[at + i]);
-            cgc[kCgcWidth] = '\0';
-        }
-        if (ie != nullptr) {
-            for (std::size_t i = 0; i < kIeWidth; ++i) ie[i] = static_cast<char>(reply[at + kIeAt + i]);
-            ie[kIeWidth] = '\0';
-        }
+        copyField(reply.data() + at, kOwnerCgc, cgc);
+        copyField(reply.data() + at, kOwnerIe, ie);
     } catch (...) {
         return kNoMemory;
     }

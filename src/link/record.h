@@ -1,9 +1,9 @@
 // Command records: a fixed-length byte string, zeroed first, whose fields are
-// written by the five field kinds. Every record is built on the caller's stack.
+// written by the field kinds below. Every record is built on the caller's
+// stack.
 #pragma once
 
 #include <array>
-#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,43 +44,17 @@ inline void putDigits(uint8_t* field, std::size_t width, uint32_t value) {
     }
 }
 
+// Bytes field: s as it stands, up to its NUL or the field's width; the rest
+// of the field stays as it was.
+inline void putBytes(uint8_t* field, std::size_t width, const char* s) {
+    if (s == nullptr) return;
+    for (std::size_t i = 0; i < width && s[i] != '\0'; ++i) field[i] = static_cast<uint8_t>(s[i]);
+}
+
+// A record's bytes, all 0x00 until its fields are written (layout.h).
 template <std::size_t Length>
 class Record {
 public:
-    explicit Record(uint8_t lead) { bytes_[0] = lead; }
-    Record(uint8_t lead, uint8_t code) {
-        bytes_[0] = lead;
-        bytes_[1] = code;
-    }
-
-    Record& text(std::size_t pos, std::size_t width, const char* s) {
-        assert(pos + width <= Length);
-        putText(&bytes_[pos], width, s);
-        return *this;
-    }
-    Record& rightAligned(std::size_t pos, std::size_t width, const char* s) {
-        assert(pos + width <= Length);
-        putRightAligned(&bytes_[pos], width, s);
-        return *this;
-    }
-    Record& digits(std::size_t pos, std::size_t width, uint32_t value) {
-        assert(pos + width <= Length);
-        putDigits(&bytes_[pos], width, value);
-        return *this;
-    }
-    // A byte field or a fixed byte.
-    Record& byte(std::size_t pos, uint8_t value) {
-        assert(pos < Length);
-        bytes_[pos] = value;
-        return *this;
-    }
-    // A run of one fixed byte (spaces, zeros).
-    Record& fill(std::size_t pos, std::size_t width, uint8_t value) {
-        assert(pos + width <= Length);
-        for (std::size_t i = 0; i < width; ++i) bytes_[pos + i] = value;
-        return *this;
-    }
-
     const uint8_t* data() const { return bytes_.data(); }
     uint8_t* data() { return bytes_.data(); }
     static constexpr std::size_t size() { return Length; }

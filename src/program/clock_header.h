@@ -1,48 +1,52 @@
 // The printer's clock, the store header and the company description.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
-#include "../link/record.h"
+#include "../link/layout.h"
 
 namespace ecf::program {
 
-constexpr uint8_t kAcertaData = 0x16;
-constexpr uint8_t kStoreHeader = 0xDA;  // ecfCabLoja and ecfProgHeader30
-constexpr uint8_t kDescriEmpresa = 0x78;  // 'x'
+// ecfAcertaData, 15 bytes: the time travels first, read backwards (second,
+// minute, hour), then '0', then the date in its own order; each part two
+// digits.
+inline constexpr Field kAcertaDataFields[] = {
+    kLeadField,
+    kCommandField,
+    {"second", 2, 2, FieldKind::digits},
+    {"minute", 4, 2, FieldKind::digits},
+    {"hour", 6, 2, FieldKind::digits},
+    {"", 8, 1, FieldKind::fixed, '0'},
+    {"day", 9, 2, FieldKind::digits},
+    {"month", 11, 2, FieldKind::digits},
+    {"year", 13, 2, FieldKind::digits},
+};
+inline constexpr Layout kAcertaData{"ecfAcertaData", 0x16, 15, tableOf(kAcertaDataFields)};
 
-constexpr std::size_t kCabLojaLength = 187;
-constexpr std::size_t kProgHeader30Length = 202;  // the same, plus a fourth text
+// ecfCabLoja, 187 bytes; ecfProgHeader30, 202 bytes, the same followed by a
+// fourth text.
+inline constexpr Field kStoreHeaderFields[] = {
+    kLeadField,
+    kCommandField,
+    {"line1", 2, 48, FieldKind::text},
+    {"line2", 50, 48, FieldKind::text},
+    {"line3", 98, 48, FieldKind::text},
+    {"number1", 146, 4, FieldKind::digits},
+    {"number2", 150, 4, FieldKind::digits},
+    {"cgc", 154, 18, FieldKind::text},
+    {"ie", 172, 15, FieldKind::text},
+    {"extra", 187, 15, FieldKind::text},
+};
+inline constexpr Layout kCabLoja{"ecfCabLoja", 0xDA, 187, tableOf(kStoreHeaderFields).prefix(9)};
+inline constexpr Layout kProgHeader30{"ecfProgHeader30", 0xDA, 202, tableOf(kStoreHeaderFields)};
 
-using AcertaDataRecord = Record<15>;
-using DescriEmpresaRecord = Record<65>;
-
-// The time travels first, read backwards (second, minute, hour), then '0',
-// then the date in its own order.
-AcertaDataRecord acertaDataRecord(uint32_t day, uint32_t month, uint32_t year, uint32_t hour,
-                                  uint32_t minute, uint32_t second);
-
-// 0 f | 1 0xDA | 2-49, 50-97, 98-145 header lines | 146-149, 150-153 numbers,
-// 4 digits | 154-171 CGC | 172-186 IE | 187-201 fourth text (202-byte record only)
-template <std::size_t Length>
-Record<Length> storeHeaderRecord(const char* line1, const char* line2, const char* line3,
-                                 uint32_t number1, uint32_t number2, const char* cgc,
-                                 const char* ie, const char* extra = nullptr) {
-    static_assert(Length == kCabLojaLength || Length == kProgHeader30Length,
-                  "the store header is 187 or 202 bytes");
-    Record<Length> r(kLeadByte, kStoreHeader);
-    r.text(2, 48, line1)
-        .text(50, 48, line2)
-        .text(98, 48, line3)
-        .digits(146, 4, number1)
-        .digits(150, 4, number2)
-        .text(154, 18, cgc)
-        .text(172, 15, ie);
-    if constexpr (Length == kProgHeader30Length) r.text(187, 15, extra);
-    return r;
-}
-
-DescriEmpresaRecord descriEmpresaRecord(const char* name, const char* cgc, const char* ie);
+// ecfDescriEmpresa, 65 bytes.
+inline constexpr Field kDescriEmpresaFields[] = {
+    kLeadField,
+    kCommandField,
+    {"name", 2, 30, FieldKind::text},
+    {"cgc", 32, 18, FieldKind::text},
+    {"ie", 50, 15, FieldKind::text},
+};
+inline constexpr Layout kDescriEmpresa{"ecfDescriEmpresa", 0x78, 65,
+                                       tableOf(kDescriEmpresaFields)};
 
 }  // namespace ecf::program

@@ -2,25 +2,17 @@
 
 #include "ecf.h"
 
-using ecf::send;
-using ecf::program::readingRecord;
+using ecf::build;
+using namespace ecf::program;
 
 extern "C" {
 
-int32_t ECF_API ecfLXGerencial(const char* text) {
-    return send(readingRecord(ecf::program::kLXGerencial, text));
-}
+int32_t ECF_API ecfLXGerencial(const char* text) { return ecf::send(build<kLXGerencial>(text)); }
 
-int32_t ECF_API ecfRZGerencial(const char* text) {
-    return send(readingRecord(ecf::program::kRZGerencial, text));
-}
+int32_t ECF_API ecfRZGerencial(const char* text) { return ecf::send(build<kRZGerencial>(text)); }
 
-int32_t ECF_API ecfReducaoZ(const char* text) {
-    return send(readingRecord(ecf::program::kReducaoZ, text));
-}
+int32_t ECF_API ecfReducaoZ(const char* text) { return ecf::send(build<kReducaoZ>(text)); }
 
-int32_t ECF_API ecfLeituraX(const char* text) {
-    return send(readingRecord(ecf::program::kLeituraX, text));
-}
+int32_t ECF_API ecfLeituraX(const char* text) { return ecf::send(build<kLeituraX>(text)); }
 
 }  // extern "C"

@@ -2,24 +2,18 @@
 // 10-byte record that differs only in the command code.
 #pragma once
 
-#include <cstdint>
-
-#include "../link/record.h"
+#include "../link/layout.h"
 
 namespace ecf::program {
 
-constexpr uint8_t kLXGerencial = 0x10;
-constexpr uint8_t kRZGerencial = 0x11;
-constexpr uint8_t kReducaoZ = 0x13;
-constexpr uint8_t kLeituraX = 0x14;
-
-using ReadingRecord = Record<10>;
-
-// f, code, 8-character text field.
-inline ReadingRecord readingRecord(uint8_t code, const char* text) {
-    ReadingRecord r(kLeadByte, code);
-    r.text(2, 8, text);
-    return r;
-}
+inline constexpr Field kReadingFields[] = {
+    kLeadField,
+    kCommandField,
+    {"text", 2, 8, FieldKind::text},
+};
+inline constexpr Layout kLXGerencial{"ecfLXGerencial", 0x10, 10, tableOf(kReadingFields)};
+inline constexpr Layout kRZGerencial{"ecfRZGerencial", 0x11, 10, tableOf(kReadingFields)};
+inline constexpr Layout kReducaoZ{"ecfReducaoZ", 0x13, 10, tableOf(kReadingFields)};
+inline constexpr Layout kLeituraX{"ecfLeituraX", 0x14, 10, tableOf(kReadingFields)};
 
 }  // namespace ecf::program

@@ -2,36 +2,84 @@
 // documents) and its codes. The library keeps no copy of any table.
 #pragma once
 
-#include <cstdint>
-
-#include "../link/record.h"
+#include "../link/layout.h"
 
 namespace ecf::program {
 
-constexpr uint8_t kGrava = 0x1B;  // equal to ESC, an ordinary byte inside a record
-constexpr uint8_t kCargaTabAliq = 0x20;
-constexpr uint8_t kPrgCod = 0x21;
-constexpr uint8_t kCargaAliqSelect = 0x22;
-constexpr uint8_t kProgNFComprov = 0x23;
-constexpr uint8_t kPayPatterns = 0x24;
-constexpr uint8_t kCargaCodCripto = 0x2A;
+// ecfCargaTabAliq, 7 bytes: the only index sent as one character, the
+// index plus '0' (10 gives ':').
+inline constexpr Field kCargaTabAliqFields[] = {
+    kLeadField,
+    kCommandField,
+    {"index", 2, 1, FieldKind::indexCharacter},
+    {"rate", 3, 4, FieldKind::rightAligned},
+};
+inline constexpr Layout kCargaTabAliq{"ecfCargaTabAliq", 0x20, 7, tableOf(kCargaTabAliqFields)};
 
-using CargaTabAliqRecord = Record<7>;
-using CargaAliqSelectRecord = Record<9>;
-using PayPatternsRecord = Record<24>;
-using ProgNFComprovRecord = Record<51>;
-using CargaCodCriptoRecord = Record<12>;
-using PrgCodRecord = Record<3>;
-using GravaRecord = Record<15>;
+// ecfCargaAliqSelect, 9 bytes.
+inline constexpr Field kCargaAliqSelectFields[] = {
+    kLeadField,
+    kCommandField,
+    {"index", 2, 2, FieldKind::rightAligned},
+    {"kind", 4, 1, FieldKind::rightAligned},
+    {"rate", 5, 4, FieldKind::rightAligned},
+};
+inline constexpr Layout kCargaAliqSelect{"ecfCargaAliqSelect", 0x22, 9,
+                                         tableOf(kCargaAliqSelectFields)};
 
-CargaTabAliqRecord cargaTabAliqRecord(uint8_t index, const char* rate);
-CargaAliqSelectRecord cargaAliqSelectRecord(const char* index, const char* kind, const char* rate);
-PayPatternsRecord payPatternsRecord(const char* index, const char* name);
-ProgNFComprovRecord progNFComprovRecord(const char* index, const char* name, const char* flag1,
-                                        const char* flag2, const char* flag3, const char* flag4,
-                                        const char* flag5, const char* code);
-CargaCodCriptoRecord cargaCodCriptoRecord(const char* code);
-PrgCodRecord prgCodRecord(uint8_t code);
-GravaRecord gravaRecord(const char* text1, const char* text2, const char* text3);
+// ecfPayPatterns, 24 bytes.
+inline constexpr Field kPayPatternsFields[] = {
+    kLeadField,
+    kCommandField,
+    {"index", 2, 2, FieldKind::rightAligned},
+    {"name", 4, 20, FieldKind::text},
+};
+inline constexpr Layout kPayPatterns{"ecfPayPatterns", 0x24, 24, tableOf(kPayPatternsFields)};
+
+// ecfProgNFComprov, 51 bytes. The one-character flags keep the last
+// character of a longer argument.
+inline constexpr Field kProgNFComprovFields[] = {
+    kLeadField,
+    kCommandField,
+    {"index", 2, 2, FieldKind::rightAligned},
+    {"name", 4, 20, FieldKind::text},
+    {"", 24, 20, FieldKind::zeros},
+    {"flag1", 44, 1, FieldKind::rightAligned},
+    {"flag2", 45, 1, FieldKind::rightAligned},
+    {"flag3", 46, 1, FieldKind::rightAligned},
+    {"flag4", 47, 1, FieldKind::rightAligned},
+    {"flag5", 48, 1, FieldKind::rightAligned},
+    {"code", 49, 2, FieldKind::rightAligned},
+};
+inline constexpr Layout kProgNFComprov{"ecfProgNFComprov", 0x23, 51,
+                                       tableOf(kProgNFComprovFields)};
+
+// ecfCargaCodCripto, 12 bytes.
+inline constexpr Field kCargaCodCriptoFields[] = {
+    kLeadField,
+    kCommandField,
+    {"code", 2, 10, FieldKind::rightAligned},
+};
+inline constexpr Layout kCargaCodCripto{"ecfCargaCodCripto", 0x2A, 12,
+                                        tableOf(kCargaCodCriptoFields)};
+
+// ecfPrgCod, 3 bytes.
+inline constexpr Field kPrgCodFields[] = {
+    kLeadField,
+    kCommandField,
+    {"code", 2, 1, FieldKind::byte},
+};
+inline constexpr Layout kPrgCod{"ecfPrgCod", 0x21, 3, tableOf(kPrgCodFields)};
+
+// ecfGrava, 15 bytes; its code equals ESC, an ordinary byte inside a
+// record. The last text keeps its first character.
+inline constexpr Field kGravaFields[] = {
+    kLeadField,
+    kCommandField,
+    {"text1", 2, 8, FieldKind::text},
+    {"text2", 10, 4, FieldKind::text},
+    {"text3", 14, 1, FieldKind::text},
+};
+inline constexpr Layout kGrava{"ecfGrava", 0x1B, 15, tableOf(kGravaFields)};
 
 }  // namespace ecf::program

@@ -4,30 +4,50 @@
 
 #include <cstdint>
 
-#include "../link/record.h"
+#include "../link/layout.h"
 
 namespace ecf::receipt {
-
-constexpr uint8_t kItemOperation = 0xD3;  // ecfCancItem and ecfDescItem
-constexpr uint8_t kCancItemDef = 0xD4;
-constexpr uint8_t kCancAcresDescSubTotal = 0xD9;
 
 // Operation bytes of the item operation record.
 constexpr uint8_t kCancelItem = 1;
 constexpr uint8_t kDiscountItem = 3;
 
-using ItemOperationRecord = Record<79>;
-using CancItemDefRecord = Record<36>;
-using CancAcresDescSubTotalRecord = Record<39>;
+// ecfCancItem and ecfDescItem, 79 bytes: one layout that the two fill
+// differently. A cancellation carries no code and no discount.
+inline constexpr Field kItemOperationFields[] = {
+    kLeadField,
+    kCommandField,
+    {"operation", 2, 1, FieldKind::byte},
+    {"", 3, 1, FieldKind::zeros},
+    {"code", 4, 1, FieldKind::byte},
+    {"item", 5, 60, FieldKind::text},
+    {"", 65, 3, FieldKind::zeros},
+    {"number", 68, 2, FieldKind::digits},
+    {"discount", 70, 9, FieldKind::rightAligned},
+};
+inline constexpr Layout kItemOperation{"ecfCancItem ecfDescItem", 0xD3, 79,
+                                       tableOf(kItemOperationFields)};
 
-// The item operation: the operation byte, a byte for position 4, the item,
-// the amount digits (right-aligned) and a number sent as two digits.
-ItemOperationRecord itemOperationRecord(uint8_t operation, uint8_t position4, const char* item,
-                                        const char* amount, uint32_t twoDigits);
+// ecfCancItemDef, 36 bytes.
+inline constexpr Field kCancItemDefFields[] = {
+    kLeadField,
+    kCommandField,
+    {"item_number", 2, 4, FieldKind::text},
+    {"text", 6, 30, FieldKind::text},
+};
+inline constexpr Layout kCancItemDef{"ecfCancItemDef", 0xD4, 36, tableOf(kCancItemDefFields)};
 
-CancItemDefRecord cancItemDefRecord(const char* itemNumber, const char* text);
-
-CancAcresDescSubTotalRecord cancAcresDescSubTotalRecord(uint8_t position2, uint8_t position3,
-                                                        const char* text, const char* value);
+// ecfCancAcresDescSubTotal, 39 bytes.
+inline constexpr Field kCancAcresDescSubTotalFields[] = {
+    kLeadField,
+    kCommandField,
+    {"kind", 2, 1, FieldKind::byte},
+    {"operation", 3, 1, FieldKind::byte},
+    {"text", 4, 22, FieldKind::text},
+    {"", 26, 3, FieldKind::zeros},
+    {"value", 29, 10, FieldKind::rightAligned},
+};
+inline constexpr Layout kCancAcresDescSubTotal{"ecfCancAcresDescSubTotal", 0xD9, 39,
+                                               tableOf(kCancAcresDescSubTotalFields)};
 
 }  // namespace ecf::receipt

@@ -2,38 +2,42 @@
 // transaction, cancellations, and the cash drawer.
 #pragma once
 
-#include <cstdint>
-
-#include "../link/record.h"
+#include "../link/layout.h"
 
 namespace ecf::receipt {
 
-constexpr uint8_t kFimTrans = 0x06;
-constexpr uint8_t kCancVenda = 0x07;
-constexpr uint8_t kCancDoc = 0xC7;
-constexpr uint8_t kSubTotal = 0xD1;
-constexpr uint8_t kPagamento = 0xD5;  // ecfPagamento and ecfPagCancPag
-constexpr uint8_t kPrazoCancPrazo = 0xD8;
-constexpr uint8_t kAbreGaveta = 0xFA;
+inline constexpr Layout kSubTotal{"ecfSubTotal", 0xD1, 3, tableOf(kCodeOnlyFields<3>)};
+inline constexpr Layout kAbreGaveta{"ecfAbreGaveta", 0xFA, 4, tableOf(kCodeOnlyFields<4>)};
 
-using SubTotalRecord = Record<3>;
-using AbreGavetaRecord = Record<4>;
-using ClosingRecord = Record<12>;  // ecfFimTrans and ecfCancDoc
-using CancVendaRecord = Record<16>;
-using PaymentRecord = Record<27>;
+// ecfFimTrans and ecfCancDoc, 12 bytes; ecfCancVenda, 16 bytes, the same
+// followed by four 0x00.
+inline constexpr Field kClosingFields[] = {
+    kLeadField,
+    kCommandField,
+    {"", 2, 2, FieldKind::zeros},
+    {"text", 4, 8, FieldKind::text},
+    {"", 12, 4, FieldKind::zeros},
+};
+inline constexpr Layout kFimTrans{"ecfFimTrans", 0x06, 12, tableOf(kClosingFields).prefix(4)};
+inline constexpr Layout kCancDoc{"ecfCancDoc", 0xC7, 12, tableOf(kClosingFields).prefix(4)};
+inline constexpr Layout kCancVenda{"ecfCancVenda", 0x07, 16, tableOf(kClosingFields)};
 
-SubTotalRecord subTotalRecord();
-AbreGavetaRecord abreGavetaRecord();
-ClosingRecord closingRecord(uint8_t code, const char* text);
-CancVendaRecord cancVendaRecord(const char* text);
-
-// Where a payment record carries its text: two characters at 15-16 with
-// 5-14 blank (a payment), or ten characters at 5-14 with 15-16 left 0x00
-// (a payment cancellation).
-enum class PaymentText { twoCharacters, tenCharacters };
-
-PaymentRecord paymentRecord(uint8_t code, uint8_t position2, uint8_t position3,
-                            uint8_t paymentType, PaymentText where, const char* text,
-                            const char* amount);
+// ecfPagamento and ecfPagCancPag (0xD5), ecfPrazoCancPrazo (0xD8), 27 bytes.
+// A payment leaves the operation 0x00, blanks the text and sends two
+// characters at 15-16; a cancellation sends ten characters at 5-14 and
+// leaves 15-16 at 0x00.
+inline constexpr Field kPaymentFields[] = {
+    kLeadField,
+    kCommandField,
+    {"operation", 2, 1, FieldKind::byte},
+    {"code", 3, 1, FieldKind::byte},
+    {"payment_type", 4, 1, FieldKind::byte},
+    {"text", 5, 10, FieldKind::text},
+    {"short_text", 15, 2, FieldKind::text},
+    {"amount", 17, 10, FieldKind::rightAligned},
+};
+inline constexpr Layout kPagamento{"ecfPagamento ecfPagCancPag", 0xD5, 27,
+                                   tableOf(kPaymentFields)};
+inline constexpr Layout kPrazoCancPrazo{"ecfPrazoCancPrazo", 0xD8, 27, tableOf(kPaymentFields)};
 
 }  // namespace ecf::receipt

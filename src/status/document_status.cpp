@@ -9,28 +9,34 @@ namespace ecf::status {
 namespace {
 
 // Reply 123 bytes.
-//                                   position width out
-constexpr Field kDocumentFields[] = {{2, 1, kNotDelivered},                     // A
-                                     {3, 1, 0},                                 // B
-                                     {4, 21, 1},                                // C
-                                     {25, 1, 2},                                // D1
-                                     {26, 1, 2, 0, 0, ' ', Delivery::appended}, // D2
-                                     {27, 1, 2, 0, 0, ' ', Delivery::appended}, // D3
-                                     {28, 1, 2, 0, 0, ' ', Delivery::appended}, // D4
-                                     {29, 1, 2, 0, 0, ' ', Delivery::appended}, // D5
-                                     {30, 3, 3},                                // E
-                                     {33, 7, 4},                                // F
-                                     {40, 7, 5},                                // G
-                                     {47, 19, 6},                               // H
-                                     {66, 19, 7},                               // I
-                                     {85, 19, 8},                               // J
-                                     {104, 19, 9}};                             // K
-constexpr Query kDocument{0xE3, true, 123, 123, fieldsOf(kDocumentFields)};
-static_assert(fitsItsReply(kDocument) && fullTextLength(kDocument) == 121);
+constexpr Layout kDocumentRecord{"ecfStatusDocsNFs ecfParamStatusDocsNFs", 0xE3, 4,
+                                 tableOf(kIndexedQueryFields)};
+constexpr auto kAppended = Delivery::appended;
+//                                                   position width out
+constexpr ReplyField kDocumentFields[] = {{"programmed", 2, 1, kNotDelivered},          // A
+                                          {"used_today", 3, 1, 0},                      // B
+                                          {"name", 4, 21, 1},                           // C
+                                          {"flag1", 25, 1, 2},                          // D1
+                                          {"flag2", 26, 1, 2, 0, 0, ' ', kAppended},    // D2
+                                          {"flag3", 27, 1, 2, 0, 0, ' ', kAppended},    // D3
+                                          {"flag4", 28, 1, 2, 0, 0, ' ', kAppended},    // D4
+                                          {"flag5", 29, 1, 2, 0, 0, ' ', kAppended},    // D5
+                                          {"code", 30, 3, 3},                           // E
+                                          {"day_count", 33, 7, 4},                      // F
+                                          {"day_cancelled", 40, 7, 5},                  // G
+                                          {"shift_count", 47, 19, 6},                   // H
+                                          {"total_count", 66, 19, 7},                   // I
+                                          {"last_operation", 85, 19, 8},                // J
+                                          {"total_cancelled", 104, 19, 9}};             // K
 
 ResultText<121> documentText;
 
 }  // namespace
+
+constexpr Query kDocumentStatus{recordOf<kDocumentRecord>(), recordOf<kDocumentRecord>(),
+                                123, 123, tableOf(kDocumentFields)};
+static_assert(fitsItsReply(kDocumentStatus) && fullTextLength(kDocumentStatus) == 121);
+
 }  // namespace ecf::status
 
 using namespace ecf::status;
@@ -38,13 +44,13 @@ using namespace ecf::status;
 extern "C" {
 
 char* ECF_API ecfStatusDocsNFs(unsigned char index) {
-    return answerText(documentText, kDocument, index);
+    return answerText(documentText, kDocumentStatus, index);
 }
 
 int32_t ECF_API ecfParamStatusDocsNFs(unsigned char index, char* b, char* c, char* d, char* e,
                                       char* f, char* g, char* h, char* i, char* j, char* k) {
     char* const outs[] = {b, c, d, e, f, g, h, i, j, k};
-    return answerParameters(kDocument, index, outs);
+    return answerParameters(kDocumentStatus, index, outs);
 }
 
 }  // extern "C"

@@ -6,9 +6,6 @@ namespace ecf::status {
 
 namespace {
 
-constexpr std::size_t kIndexPosition = 2;
-constexpr std::size_t kIndexWidth = 2;
-
 uint16_t replyLengthFor(const Query& query, Form form) {
     return form == Form::text ? query.textReplyLength : query.paramReplyLength;
 }
@@ -46,12 +43,7 @@ void appendString(const uint8_t* field, std::size_t width, char* out) {
 }  // namespace
 
 QueryRecord queryRecord(const Query& query, Form form, uint8_t index) {
-    QueryRecord record(kLeadByte, query.code);
-    if (query.indexed)
-        record.digits(kIndexPosition, kIndexWidth, index);
-    else if (form == Form::parameter && query.paramRecordBlank)
-        record.fill(kIndexPosition, kIndexWidth, ' ');
-    return record;
+    return (form == Form::text ? query.textRecord : query.paramRecord).build(index);
 }
 
 int32_t ask(const Query& query, Form form, uint8_t index, Reply& reply) {
@@ -71,7 +63,7 @@ void fillBlanks(uint8_t* field, std::size_t positions, char fill) {
         if (field[i] == 0) field[i] = static_cast<uint8_t>(fill);
 }
 
-void deliver(const Field& field, Reply& reply, char* out) {
+void deliver(const ReplyField& field, Reply& reply, char* out) {
     uint8_t* bytes = &reply[field.position];
     switch (field.delivery) {
         case Delivery::whole:
@@ -95,7 +87,7 @@ int32_t answerParameters(const Query& query, uint8_t index, char* const* outs,
     Reply reply;
     const int32_t result = ask(query, Form::parameter, index, reply);
     if (result != 0 && !query.deliversAfterFailure) return result;
-    for (const Field& f : query.fields) {
+    for (const ReplyField& f : query.fields) {
         if (f.out < 0 || static_cast<std::size_t>(f.out) >= outCount) continue;
         if (char* out = outs[f.out]; out != nullptr) deliver(f, reply, out);
     }

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../link/record.h"
+#include "../link/layout.h"
 #include "result_text.h"
 
 namespace ecf::status {
@@ -22,74 +22,80 @@ using Reply = std::array<uint8_t, kLongestReply>;
 constexpr std::size_t kQueryRecordLength = 4;
 using QueryRecord = Record<kQueryRecordLength>;
 
+// Query records: f, the query code, then the index as two digits, or two
+// 0x00 for a query without index (two blanks in the change query's
+// parameter form).
+inline constexpr Field kIndexedQueryFields[] = {
+    kLeadField,
+    kCommandField,
+    {"index", 2, 2, FieldKind::digits},
+};
+inline constexpr Field kBlankQueryFields[] = {
+    kLeadField,
+    kCommandField,
+    {"", 2, 2, FieldKind::fixed, ' '},
+};
+
 enum class Form { text, parameter };
 
-// How the parameter form hands a field to its out-parameter.
-enum class Delivery : uint8_t {
-    whole,         // the full width as received, NULs included, then a NUL
-    withoutThird,  // as whole, then the third character taken out
-    appended,      // added as a string (up to its first NUL) to what the out-parameter holds
+// The record a form sends: its layout, and the record built from it at
+// compile time, with the index where the layout takes one.
+struct QueryRecordLayout {
+    const Layout& layout;
+    QueryRecord (*build)(uint8_t index);
 };
 
-constexpr int8_t kNotDelivered = -1;
-
-// One field of a reply. The filled counts are the leading positions whose
-// NUL bytes become `fill` before the field is used, per form.
-struct Field {
-    uint16_t position;
-    uint16_t width;
-    int8_t out;  // index of the out-parameter, or kNotDelivered
-    uint16_t textFilled = 0;
-    uint16_t paramFilled = 0;
-    char fill = ' ';
-    Delivery delivery = Delivery::whole;
-};
-
-struct Fields {
-    const Field* first = nullptr;
-    std::size_t count = 0;
-    constexpr const Field* begin() const { return first; }
-    constexpr const Field* end() const { return first + count; }
-};
-
-template <std::size_t N>
-constexpr Fields fieldsOf(const Field (&fields)[N]) {
-    return {fields, N};
+template <const Layout& L>
+QueryRecord buildQueryRecord(uint8_t index) {
+    static_assert(L.length == kQueryRecordLength);
+    if constexpr (argumentCount(L) == 0)
+        return build<L>();
+    else
+        return build<L>(index);
 }
 
+template <const Layout& L>
+constexpr QueryRecordLayout recordOf() {
+    return {L, &buildQueryRecord<L>};
+}
+
+// A query: the record of each form, the reply length each form asks for,
+// and the reply's fields.
 struct Query {
-    uint8_t code;
-    bool indexed;
+    QueryRecordLayout textRecord;
+    QueryRecordLayout paramRecord;
     uint16_t textReplyLength;
     uint16_t paramReplyLength;
-    Fields fields;
-    // The parameter form sends two blanks where a query without index sends zeros.
-    bool paramRecordBlank = false;
+    Table<ReplyField> fields;
     // The parameter form writes its out-parameters even after a failed exchange.
     bool deliversAfterFailure = false;
 };
 
+extern const Query kPrinterStatus;
+extern const Query kReceiptStatus;
+extern const Query kTaxRateStatus;
+extern const Query kPaymentTypeStatus;
+extern const Query kDocumentStatus;
+extern const Query kEquipmentStatus;
+extern const Query kUserData;
+extern const Query kChangeStatus;
+extern const Query kLinkedStatus;
+
 // Length of the text form's text when no unfilled position holds a NUL.
 constexpr std::size_t fullTextLength(const Query& query) {
     std::size_t n = 0;
-    for (const Field& f : query.fields) n += f.width;
+    for (const ReplyField& f : query.fields) n += f.width;
     return n;
 }
 
 // Every field lies inside the reply that both forms ask for.
 constexpr bool fitsItsReply(const Query& query) {
-    if (query.textReplyLength > kLongestReply || query.paramReplyLength > kLongestReply)
-        return false;
-    for (const Field& f : query.fields) {
-        const std::size_t end = std::size_t{f.position} + f.width;
-        if (end > query.textReplyLength || end > query.paramReplyLength) return false;
-        if (f.textFilled > f.width || f.paramFilled > f.width) return false;
-    }
-    return true;
+    return query.textReplyLength <= kLongestReply && query.paramReplyLength <= kLongestReply &&
+           fitsInOrder(query.fields, query.textReplyLength) &&
+           fitsInOrder(query.fields, query.paramReplyLength);
 }
 
-// f, the code, then the index as two ASCII digits (its last two decimal
-// digits), or 00 00 (20 20 for a blank parameter record) without index.
+// The record of the form, with the index if the query takes one.
 QueryRecord queryRecord(const Query& query, Form form, uint8_t index);
 
 // One exchange with the query's reply length for the form. The reply is
@@ -102,7 +108,7 @@ void fillBlanks(uint8_t* field, std::size_t positions, char fill);
 
 // Hands one field of a reply to its out-parameter, filled as the parameter
 // form fills it.
-void deliver(const Field& field, Reply& reply, char* out);
+void deliver(const ReplyField& field, Reply& reply, char* out);
 
 // The parameter form: exchange, then each field into its out-parameter
 // (null out-parameters are skipped). Returns the exchange result; after a
@@ -120,7 +126,7 @@ int32_t answerParameters(const Query& query, uint8_t index, char* const (&outs)[
 // text form and then taken up to its first NUL.
 template <std::size_t Longest>
 void appendFields(ResultText<Longest>& text, const Query& query, Reply& reply) {
-    for (const Field& f : query.fields) {
+    for (const ReplyField& f : query.fields) {
         uint8_t* field = &reply[f.position];
         fillBlanks(field, f.textFilled, f.fill);
         text.appendField(field, f.width);

@@ -10,24 +10,28 @@ namespace {
 
 // Receipt status, reply 72 bytes. Fields A, B, C, D, E, F, G in reply
 // order; the parameter form takes E before D.
-//                                 position width out
-constexpr Field kReceiptFields[] = {{3, 4, 0},    // A
-                                    {7, 1, 1},    // B
-                                    {8, 6, 2},    // C
-                                    {16, 6, 4},   // D
-                                    {22, 8, 3},   // E
-                                    {30, 21, 5},  // F
-                                    {51, 21, 6}}; // G
-constexpr Query kReceipt{0xE0, false, 72, 72, fieldsOf(kReceiptFields), false, true};
-static_assert(fitsItsReply(kReceipt) && fullTextLength(kReceipt) == 67);
+constexpr Layout kReceiptRecord{"ecfStatusCupom ecfParamStatusCup", 0xE0, 4,
+                                tableOf(kCodeOnlyFields<4>)};
+//                                                    position width out
+constexpr ReplyField kReceiptFields[] = {{"operation_counter", 3, 4, 0},   // A
+                                         {"document_state", 7, 1, 1},      // B
+                                         {"items", 8, 6, 2},               // C
+                                         {"receipt_counter", 16, 6, 4},    // D
+                                         {"date", 22, 8, 3},               // E
+                                         {"amount_due", 30, 21, 5},        // F
+                                         {"amount_paid", 51, 21, 6}};      // G
 
 ResultText<67> receiptText;
 
 // Printer status, reply 7 bytes: byte values at 3, 5 and 6, no character fields.
-constexpr Query kPrinter{0xDF, false, 7, 7, {}};
-constexpr std::size_t kByte3 = 3;
-constexpr std::size_t kByte5 = 5;
-constexpr std::size_t kByte6 = 6;
+constexpr Layout kPrinterRecord{"ecfStatusImp ecfParamStatusImp", 0xDF, 4,
+                                tableOf(kCodeOnlyFields<4>)};
+constexpr ReplyField kPrinterFields[] = {byteValue("document_state", 3, 0),
+                                         byteValue("last_status", 5, 1),
+                                         byteValue("flags", 6, 2)};
+constexpr const ReplyField& kDocumentState = kPrinterFields[0];
+constexpr const ReplyField& kLastStatus = kPrinterFields[1];
+constexpr const ReplyField& kFlags = kPrinterFields[2];
 constexpr uint8_t kRenderedFlags[] = {0x02, 0x04, 0x08};
 
 ResultText<8> printerText;
@@ -49,9 +53,10 @@ void appendThreeDigits(ResultText<8>& text, unsigned value) {
 }
 
 void renderPrinterStatus(ResultText<8>& text, const Reply& reply) {
-    appendLeadingTwoDigits(text, reply[kByte3]);
-    appendThreeDigits(text, reply[kByte5]);
-    for (uint8_t bit : kRenderedFlags) text.appendChar((reply[kByte6] & bit) != 0 ? '1' : '0');
+    appendLeadingTwoDigits(text, reply[kDocumentState.position]);
+    appendThreeDigits(text, reply[kLastStatus.position]);
+    for (uint8_t bit : kRenderedFlags)
+        text.appendChar((reply[kFlags.position] & bit) != 0 ? '1' : '0');
 }
 
 void store(unsigned char* out, uint8_t value) {
@@ -59,24 +64,35 @@ void store(unsigned char* out, uint8_t value) {
 }
 
 }  // namespace
+
+constexpr Query kReceiptStatus{recordOf<kReceiptRecord>(), recordOf<kReceiptRecord>(),
+                               72, 72, tableOf(kReceiptFields), true};
+static_assert(fitsItsReply(kReceiptStatus) && fullTextLength(kReceiptStatus) == 67);
+
+constexpr Query kPrinterStatus{recordOf<kPrinterRecord>(), recordOf<kPrinterRecord>(),
+                               7, 7, tableOf(kPrinterFields)};
+static_assert(fitsItsReply(kPrinterStatus));
+
 }  // namespace ecf::status
 
 using namespace ecf::status;
 
 extern "C" {
 
-char* ECF_API ecfStatusCupom(int32_t /*unused*/) { return answerText(receiptText, kReceipt, 0); }
+char* ECF_API ecfStatusCupom(int32_t /*unused*/) {
+    return answerText(receiptText, kReceiptStatus, 0);
+}
 
 int32_t ECF_API ecfParamStatusCup(char* a, char* b, char* c, char* e, char* d, char* f,
                                   char* g) {
     char* const outs[] = {a, b, c, e, d, f, g};
-    return answerParameters(kReceipt, 0, outs);
+    return answerParameters(kReceiptStatus, 0, outs);
 }
 
 char* ECF_API ecfStatusImp(void) {
     printerText.clear();
     Reply reply;
-    const int32_t result = ask(kPrinter, Form::text, 0, reply);
+    const int32_t result = ask(kPrinterStatus, Form::text, 0, reply);
     if (result != 0) return printerText.error(result);
     renderPrinterStatus(printerText, reply);
     return printerText.data();
@@ -85,10 +101,10 @@ char* ECF_API ecfStatusImp(void) {
 int32_t ECF_API ecfParamStatusImp(unsigned char* byte3, unsigned char* byte5,
                                   unsigned char* byte6) {
     Reply reply;
-    const int32_t result = ask(kPrinter, Form::parameter, 0, reply);
-    store(byte3, reply[kByte3]);
-    store(byte5, reply[kByte5]);
-    store(byte6, reply[kByte6]);
+    const int32_t result = ask(kPrinterStatus, Form::parameter, 0, reply);
+    store(byte3, reply[kDocumentState.position]);
+    store(byte5, reply[kLastStatus.position]);
+    store(byte6, reply[kFlags.position]);
     return result;
 }
 

@@ -8,29 +8,38 @@ namespace ecf::status {
 namespace {
 
 // Tax rate, reply 41 bytes.
-//                                  position width out
-constexpr Field kTaxRateFields[] = {{2, 1, kNotDelivered},  // A
-                                    {3, 1, 0},              // B
-                                    {4, 6, 1},              // C
-                                    {10, 17, 2},            // D
-                                    {27, 14, 3}};           // E
-constexpr Query kTaxRate{0xE1, true, 41, 41, fieldsOf(kTaxRateFields)};
-static_assert(fitsItsReply(kTaxRate) && fullTextLength(kTaxRate) == 39);
+constexpr Layout kTaxRateRecord{"ecfStatusAliquotas ecfParamStatusAliquotas", 0xE1, 4,
+                                tableOf(kIndexedQueryFields)};
+//                                                 position width out
+constexpr ReplyField kTaxRateFields[] = {{"kind", 2, 1, kNotDelivered},  // A
+                                         {"programmed", 3, 1, 0},        // B
+                                         {"rate", 4, 6, 1},              // C
+                                         {"day_total", 10, 17, 2},       // D
+                                         {"day_tax", 27, 14, 3}};        // E
 
 // Payment type, reply 47 bytes.
-//                                      position width out
-constexpr Field kPaymentTypeFields[] = {{2, 1, kNotDelivered},  // A
-                                        {3, 1, 0},              // B
-                                        {4, 1, 1},              // C
-                                        {5, 21, 2},             // D
-                                        {26, 21, 3}};           // E
-constexpr Query kPaymentType{0xE2, true, 47, 47, fieldsOf(kPaymentTypeFields)};
-static_assert(fitsItsReply(kPaymentType) && fullTextLength(kPaymentType) == 45);
+constexpr Layout kPaymentTypeRecord{"ecfStatusPayTypes ecfParamStatusPayTypes", 0xE2, 4,
+                                    tableOf(kIndexedQueryFields)};
+//                                                       position width out
+constexpr ReplyField kPaymentTypeFields[] = {{"programmed", 2, 1, kNotDelivered},  // A
+                                             {"cash", 3, 1, 0},                    // B
+                                             {"in_receipt", 4, 1, 1},              // C
+                                             {"name", 5, 21, 2},                   // D
+                                             {"day_total", 26, 21, 3}};            // E
 
 ResultText<39> taxRateText;
 ResultText<45> paymentTypeText;
 
 }  // namespace
+
+constexpr Query kTaxRateStatus{recordOf<kTaxRateRecord>(), recordOf<kTaxRateRecord>(),
+                               41, 41, tableOf(kTaxRateFields)};
+static_assert(fitsItsReply(kTaxRateStatus) && fullTextLength(kTaxRateStatus) == 39);
+
+constexpr Query kPaymentTypeStatus{recordOf<kPaymentTypeRecord>(), recordOf<kPaymentTypeRecord>(),
+                                   47, 47, tableOf(kPaymentTypeFields)};
+static_assert(fitsItsReply(kPaymentTypeStatus) && fullTextLength(kPaymentTypeStatus) == 45);
+
 }  // namespace ecf::status
 
 using namespace ecf::status;
@@ -38,21 +47,21 @@ using namespace ecf::status;
 extern "C" {
 
 char* ECF_API ecfStatusAliquotas(unsigned char index) {
-    return answerText(taxRateText, kTaxRate, index);
+    return answerText(taxRateText, kTaxRateStatus, index);
 }
 
 int32_t ECF_API ecfParamStatusAliquotas(unsigned char index, char* b, char* c, char* d, char* e) {
     char* const outs[] = {b, c, d, e};
-    return answerParameters(kTaxRate, index, outs);
+    return answerParameters(kTaxRateStatus, index, outs);
 }
 
 char* ECF_API ecfStatusPayTypes(unsigned char index) {
-    return answerText(paymentTypeText, kPaymentType, index);
+    return answerText(paymentTypeText, kPaymentTypeStatus, index);
 }
 
 int32_t ECF_API ecfParamStatusPayTypes(unsigned char index, char* b, char* c, char* d, char* e) {
     char* const outs[] = {b, c, d, e};
-    return answerParameters(kPaymentType, index, outs);
+    return answerParameters(kPaymentTypeStatus, index, outs);
 }
 
 }  // extern "C"

@@ -54,13 +54,6 @@ TEST(FieldKinds, DigitFieldsKeepTheLowestDigits) {
     }
 }
 
-TEST(FieldKinds, UnwrittenPositionsStayZero) {
-    ecf::Record<12> r(ecf::kLeadByte, 0x99);
-    r.text(4, 3, "ABCDEFG").digits(8, 2, 5);
-    const uint8_t expected[12] = {'f', 0x99, 0, 0, 'A', 'B', 'C', 0, '0', '5', 0, 0};
-    for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(r.bytes()[i], expected[i]) << i;
-}
-
 TEST(Checksum, MakesTheFrameSumToZero) {
     struct {
         std::vector<uint8_t> record;

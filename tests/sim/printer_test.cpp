@@ -227,8 +227,8 @@ TEST_F(PrinterTest, TheFiscalMemoryHoldsTwentyOwners) {
 TEST_F(PrinterTest, SelectionsThatHoldNothing) {
     bringTo(kReduced);
     auto reply = [](std::initializer_list<uint8_t> head, const std::string& rest) {
-        Bytes b(head);
-        b.insert(b.end(), rest.begin(), rest.end());
+        Bytes b(head.size() + rest.size());
+        std::copy(rest.begin(), rest.end(), std::copy(head.begin(), head.end(), b.begin()));
         return b;
     };
     struct {

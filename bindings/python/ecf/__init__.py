@@ -8,194 +8,206 @@
     text = printer.StatusCupom(0)            # text forms return str
     result, fields = printer.ParamStatusCup()   # out-parameters come back as a dict
 
-Every export of the library is a method, named without the "ecf" prefix (the
-extensions without "ecf_": printer.version()), but for ecf_last_exchange,
-whose struct this binding does not map. The
-signatures are read from the library's export list (ecf.exports), the same
-list the C header and the command-line tool are checked against. Texts go to
-and come from the printer in code page 850.
+Every export of the library is a typed method, named without the "ecf" (or
+"ecf_") prefix; help(ecf.Library.VendaItem) names its arguments. Texts go to
+and come from the printer in code page 850. An argument that cannot be sent as
+given (a float for an integer, a text holding a NUL, a list for a text) raises
+TypeError or ValueError naming it, and nothing is sent.
 """
 
 import ctypes
 import ctypes.util
+import operator
 import os
-import sys
 from pathlib import Path
+from typing import Any, List, NamedTuple, Optional, Tuple
 
-__all__ = ["Library", "Export", "read_exports", "find_exports_file", "find_library"]
+from ._exports import EXPORTS as _SPECS
+from ._exports import Exports as _Exports
+from ._exports import __version__
+from ._types import ExchangeInfo, Text
+
+try:  # written by the CMake build: where it installed the library
+    from ._paths import LIBRARY_DIRS as _LIBRARY_DIRS
+except ImportError:
+    _LIBRARY_DIRS = ()
+
+__all__ = ["Library", "Export", "EXPORTS", "ExchangeInfo", "LibraryNotFoundError", "Text",
+           "find_library", "__version__"]
 
 ENCODING = "cp850"
 
-_ARG_TYPES = {
-    "i32": ctypes.c_int32,
-    "u32": ctypes.c_uint32,
-    "u8": ctypes.c_ubyte,
-    "s8": ctypes.c_byte,
-    "str": ctypes.c_char_p,
-    "outbyte": ctypes.POINTER(ctypes.c_ubyte),
-}
-_RESULT_TYPES = {
-    "i32": ctypes.c_int32,
-    "i16": ctypes.c_int16,
-    "text": ctypes.c_char_p,
-    "ctext": ctypes.c_char_p,
-}
 _RANGES = {
     "i32": (-(2**31), 2**31 - 1),
     "u32": (0, 2**32 - 1),
     "u8": (0, 255),
     "s8": (-128, 127),
 }
+_C_TYPES = {
+    "i32": ctypes.c_int32,
+    "u32": ctypes.c_uint32,
+    "u8": ctypes.c_ubyte,
+    "s8": ctypes.c_byte,
+    "str": ctypes.c_char_p,
+    "out": ctypes.c_char_p,
+    "outbyte": ctypes.POINTER(ctypes.c_ubyte),
+    "info": ctypes.POINTER(ExchangeInfo),
+}
+_C_RESULTS = {"i32": ctypes.c_int32, "i16": ctypes.c_int16, "text": ctypes.c_char_p,
+              "ctext": ctypes.c_char_p}
 
 
-class Export:
+class Export(NamedTuple):
     """One exported function as the export list declares it."""
 
-    def __init__(self, name, result, params):
-        self.name = name
-        self.result = result
-        self.params = params  # list of (kind, name, capacity)
-
-    @property
-    def short_name(self):
-        for prefix in ("ecf_", "ecf"):
-            if self.name.startswith(prefix):
-                return self.name[len(prefix):]
-        return self.name
-
-    @property
-    def bindable(self):
-        return all(kind in _ARG_TYPES or kind == "out" for kind, _, _ in self.params)
+    short_name: str  # the method's name
+    name: str  # the exported C name
+    result: str  # i32, i16, text or ctext
+    params: Tuple[Tuple[str, str, int], ...]  # (kind, name, capacity of an "out" buffer)
 
     @property
     def inputs(self):
-        return [p for p in self.params if not p[0].startswith("out")]
+        return [p for p in self.params if p[0] in _RANGES or p[0] == "str"]
 
     @property
     def outputs(self):
-        return [p for p in self.params if p[0].startswith("out")]
+        return [p for p in self.params if p not in self.inputs]
 
 
-def read_exports(path):
-    """Parses the export list: one export per line, 'name result kind:name...'."""
-    exports = []
-    for line in Path(path).read_text().splitlines():
-        line = line.strip()
-        if not line or line.startswith("#") or line.startswith("@"):
-            continue
-        fields = line.split()
-        params = []
-        for arg in fields[2:]:
-            kind, pname = arg.split(":", 1)
-            capacity = 0
-            if kind.startswith("out") and kind != "outbyte":
-                capacity = int(kind[3:])
-                kind = "out"
-            params.append((kind, pname, capacity))
-        exports.append(Export(fields[0], fields[1], params))
-    return exports
+EXPORTS: Tuple[Export, ...] = tuple(Export(*spec) for spec in _SPECS)
 
 
-def find_exports_file():
+class LibraryNotFoundError(FileNotFoundError):
+    """libecf is nowhere the binding looks for it."""
+
+
+def _library_names():
+    if os.name == "nt":
+        return ["ecf.dll"]
+    return ["libecf.so.1", "libecf.so", "libecf.dylib"]
+
+
+def find_library() -> str:
+    """The path of libecf: $ECF_LIBRARY, else beside the package, else the
+    system's library search (ctypes.util.find_library("ecf"))."""
+    given = os.environ.get("ECF_LIBRARY")
+    if given:
+        if not Path(given).is_file():
+            raise LibraryNotFoundError("libecf not found: ECF_LIBRARY=%s is not a file" % given)
+        return given
     here = Path(__file__).resolve().parent
-    candidates = [
-        os.environ.get("ECF_EXPORTS"),
-        here / "ecf.exports",
-        here.parents[2] / "exports" / "ecf.exports",
-        Path(sys.prefix) / "share" / "ecf" / "ecf.exports",
-        Path("/usr/local/share/ecf/ecf.exports"),
-        Path("/usr/share/ecf/ecf.exports"),
-    ]
-    for c in candidates:
-        if c and Path(c).is_file():
-            return Path(c)
-    raise FileNotFoundError("ecf.exports not found; set ECF_EXPORTS")
+    folders = [here] + [(here / d).resolve() for d in _LIBRARY_DIRS]
+    for folder in folders:
+        for name in _library_names():
+            if (folder / name).is_file():
+                return str(folder / name)
+    found = ctypes.util.find_library("ecf")
+    if found:
+        return found
+    raise LibraryNotFoundError(
+        "libecf not found: ECF_LIBRARY is not set, no %s in %s, and the system's library search "
+        '(ctypes.util.find_library("ecf")) found none; install libecf1 or set ECF_LIBRARY to '
+        "the library's path" % (" or ".join(_library_names()), ", ".join(map(str, folders)))
+    )
 
 
-def find_library():
-    here = Path(__file__).resolve().parent
-    candidates = [
-        os.environ.get("ECF_LIBRARY"),
-        here / "libecf.so",
-        here.parents[2] / "build" / "src" / "libecf.so",
-        ctypes.util.find_library("ecf"),
-    ]
-    for c in candidates:
-        if c and (Path(c).is_file() or not os.sep in str(c)):
-            return str(c)
-    raise FileNotFoundError("libecf not found; set ECF_LIBRARY")
-
-
-def _encode(value):
+def _text(export: Export, name: str, value: Any) -> Optional[bytes]:
     if value is None:
         return None
-    if isinstance(value, bytes):
-        return value
-    return str(value).encode(ENCODING)
+    if isinstance(value, str):
+        try:
+            value = value.encode(ENCODING)
+        except UnicodeEncodeError as error:
+            raise ValueError(
+                "%s: %s holds %r, which code page 850 cannot carry"
+                % (export.short_name, name, error.object[error.start:error.end])
+            ) from None
+    elif isinstance(value, (bytes, bytearray)):
+        value = bytes(value)
+    else:
+        raise TypeError("%s: %s must be str or bytes, not %s"
+                        % (export.short_name, name, type(value).__name__))
+    if b"\0" in value:
+        raise ValueError("%s: %s holds a NUL character, which would cut the text short"
+                         % (export.short_name, name))
+    return value
 
 
-def _decode(raw):
+def _integer(export: Export, name: str, kind: str, value: Any) -> int:
+    try:
+        number = operator.index(value)
+    except TypeError:
+        raise TypeError("%s: %s must be an integer, not %s"
+                        % (export.short_name, name, type(value).__name__)) from None
+    low, high = _RANGES[kind]
+    if not low <= number <= high:
+        raise ValueError("%s: %s must be in %d..%d, not %d"
+                         % (export.short_name, name, low, high, number))
+    return number
+
+
+def _decode(raw: Optional[bytes]) -> str:
     return raw.decode(ENCODING) if raw is not None else ""
 
 
-class Library:
+class Library(_Exports):
     """libecf loaded with ctypes; each export is a typed method."""
 
-    def __init__(self, path=None, exports=None):
-        self._dll = ctypes.CDLL(path or find_library())
-        # Exports with an argument kind that has no binding here (the exchange
-        # report's struct) are left out.
-        self.exports = [e for e in read_exports(exports or find_exports_file()) if e.bindable]
-        for export in self.exports:
-            setattr(self, export.short_name, self._bind(export))
+    exports = EXPORTS
 
-    def _bind(self, export):
-        function = getattr(self._dll, export.name)
-        function.restype = _RESULT_TYPES[export.result]
-        function.argtypes = [
-            ctypes.c_char_p if kind == "out" else _ARG_TYPES[kind] for kind, _, _ in export.params
-        ]
+    def __init__(self, path: Optional[str] = None):
+        self.path = path or find_library()
+        # 32-bit Windows exports are stdcall.
+        loader = ctypes.WinDLL if os.name == "nt" else ctypes.CDLL  # type: ignore[attr-defined]
+        self._dll = loader(self.path)
+        self._functions = {}
 
-        def call(*args):
-            inputs = export.inputs
-            if len(args) != len(inputs):
-                raise TypeError(
-                    "%s takes %d arguments (%s), %d given"
-                    % (export.short_name, len(inputs), ", ".join(p[1] for p in inputs), len(args))
-                )
-            values, buffers = [], {}
-            given = iter(args)
-            for kind, pname, capacity in export.params:
-                if kind == "out":
-                    buffers[pname] = ctypes.create_string_buffer(capacity + 1)
-                    values.append(buffers[pname])
-                elif kind == "outbyte":
-                    buffers[pname] = ctypes.c_ubyte(0)
-                    values.append(ctypes.byref(buffers[pname]))
-                elif kind == "str":
-                    values.append(_encode(next(given)))
-                else:
-                    value = int(next(given))
-                    low, high = _RANGES[kind]
-                    if not low <= value <= high:
-                        raise ValueError("%s: %s must be in %d..%d" % (export.short_name, pname, low, high))
-                    values.append(value)
-            result = function(*values)
-            if export.result == "ctext":
-                return result.decode("utf-8") if result is not None else ""
-            if export.result == "text":
-                return _decode(result)
-            if not buffers:
-                return result
-            outputs = {}
-            for pname, buffer in buffers.items():
-                outputs[pname] = buffer.value if isinstance(buffer, ctypes.c_ubyte) else _decode(buffer.value)
-            return result, outputs
+    def _function(self, export: Export):
+        function = self._functions.get(export.name)
+        if function is None:
+            try:
+                function = getattr(self._dll, export.name)
+            except AttributeError:
+                raise AttributeError("%s has no export %s (an older libecf?)"
+                                     % (self.path, export.name)) from None
+            function.restype = _C_RESULTS[export.result]
+            function.argtypes = [_C_TYPES[kind] for kind, _, _ in export.params]
+            self._functions[export.name] = function
+        return function
 
-        call.__name__ = export.short_name
-        call.__doc__ = "%s(%s) -> %s" % (
-            export.short_name,
-            ", ".join("%s: %s" % (p[1], p[0]) for p in export.inputs),
-            export.result,
-        )
-        return call
+    def _call(self, index: int, args: Tuple[Any, ...]) -> Any:
+        export = EXPORTS[index]
+        given = iter(args)
+        values: List[Any] = []
+        outputs = {}
+        # Every argument is checked before the function is called.
+        for kind, name, capacity in export.params:
+            if kind == "out":
+                outputs[name] = ctypes.create_string_buffer(capacity + 1)
+                values.append(outputs[name])
+            elif kind == "outbyte":
+                outputs[name] = ctypes.c_ubyte(0)
+                values.append(ctypes.byref(outputs[name]))
+            elif kind == "info":
+                outputs[name] = ExchangeInfo(size=ctypes.sizeof(ExchangeInfo))
+                values.append(ctypes.byref(outputs[name]))
+            elif kind == "str":
+                values.append(_text(export, name, next(given)))
+            else:
+                values.append(_integer(export, name, kind, next(given)))
+        result = self._function(export)(*values)
+        if export.result == "ctext":  # the library's own texts are UTF-8
+            return (result or b"").decode("utf-8", "replace")
+        if export.result == "text":
+            return _decode(result)
+        if not outputs:
+            return result
+        return result, {name: _output(value) for name, value in outputs.items()}
+
+
+def _output(value):
+    if isinstance(value, ctypes.c_ubyte):
+        return value.value
+    if isinstance(value, ExchangeInfo):
+        return value
+    return _decode(value.value)

@@ -1,11 +1,14 @@
 """The Python binding and the ecf tool against the simulated printer.
 
-Needs ECF_LIBRARY (libecf.so), ECF_SIM (ecf-sim) and ECF_TOOL (the ecf
-program); the build's test runner sets them.
+Run with the package installed (tests/install/pip_package.sh installs it with
+pip into a fresh venv). Needs ECF_LIBRARY (libecf.so), ECF_SIM (ecf-sim) and
+ECF_TOOL (the ecf program); the build's test runner sets them.
 """
 
+import ctypes
 import json
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -14,8 +17,11 @@ import time
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-import ecf  # noqa: E402
+import ecf
+
+SOURCE = Path(__file__).resolve().parents[3]
+sys.path.insert(0, str(SOURCE / "bindings" / "python" / "backend"))
+import generate  # noqa: E402
 
 
 class SimulatedPrinter:
@@ -59,12 +65,15 @@ class BindingTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.printer.stop()
 
-    def test_every_export_of_the_list_is_a_method(self):
-        names = {e.short_name for e in self.lib.exports}
-        self.assertEqual(len(names), len(self.lib.exports))
-        for name in names:
-            self.assertTrue(callable(getattr(self.lib, name)), name)
-        self.assertEqual(self.lib.result_text(1010, None), "porta em uso")  # a static text
+    def test_every_export_of_the_list_is_a_typed_method(self):
+        listed = re.findall(r"^([A-Za-z_]\w*)\s", (SOURCE / "exports" / "ecf.exports").read_text(), re.M)
+        self.assertEqual([e.name for e in ecf.EXPORTS], listed)
+        for export in ecf.EXPORTS:
+            method = getattr(ecf.Library, export.short_name)
+            for _, name, _ in export.inputs:
+                self.assertIn(name, method.__annotations__, export.name)
+                self.assertIn(name + ":", method.__doc__, export.name)
+            self.assertIn("return", method.__annotations__, export.name)
 
     def test_a_receipt_with_texts_and_out_parameters(self):
         lib = self.lib
@@ -84,11 +93,62 @@ class BindingTest(unittest.TestCase):
         self.assertIsInstance(status["state"], int)
         self.assertEqual(len(lib.StatusCupom(0)), 67)
 
-    def test_arguments_are_checked_before_the_call(self):
-        with self.assertRaises(ValueError):
-            self.lib.CargaTabAliq(300, "1700")
-        with self.assertRaises(TypeError):
-            self.lib.VendaItem("ONLY ONE")
+    def test_the_extensions_report_the_last_exchange(self):
+        lib = self.lib
+        if not hasattr(lib._dll, "ecf_last_exchange"):
+            self.skipTest("this libecf has no ecf_ exports")
+        self.assertEqual(lib.version(), ecf.__version__)
+        self.assertTrue(lib.result_text(1010, "en"))
+        lib.StatusImp()
+        result, outputs = lib.last_exchange()
+        (info,) = outputs.values()
+        self.assertEqual(result, 0)
+        self.assertEqual((info.result, info.port, info.exchanges), (0, b"COM1", 1))
+
+    def test_what_cannot_be_sent_faithfully_is_refused_and_nothing_sent(self):
+        lib = self.lib
+        cases = [
+            (lambda: lib.VendaItem("ARROZ", "1\x0000", 1), ValueError, "price"),
+            (lambda: lib.VendaItem(b"AR\0ROZ", "100", 1), ValueError, "description"),
+            (lambda: lib.VendaItem("ARROZ", "100", 1.9), TypeError, "rate_index"),
+            (lambda: lib.VendaItem("ARROZ", "100", "1"), TypeError, "rate_index"),
+            (lambda: lib.VendaItem(["ARROZ"], "100", 1), TypeError, "description"),
+            (lambda: lib.VendaItem(object(), "100", 1), TypeError, "description"),
+            (lambda: lib.VendaItem("ARROZ \u20ac", "100", 1), ValueError, "description"),
+            (lambda: lib.VendaItem78("ARROZ", "100", 256), ValueError, "rate_index"),
+            (lambda: lib.VendaItem("ONLY ONE"), TypeError, "missing"),
+        ]
+        paper = self.printer.paper_text()
+        for call, error, named in cases:
+            with self.subTest(named=named, error=error):
+                with self.assertRaisesRegex(error, named):
+                    call()
+        self.assertEqual(self.printer.paper_text(), paper)
+
+    def test_exchange_info_mirrors_the_header(self):
+        header = (SOURCE / "include" / "ecf_ext.h").read_text()
+        body = re.search(r"typedef struct ecf_exchange_info \{(.*?)\}", header, re.S).group(1)
+        declared = re.findall(r"^\s*(\w+) (\w+)(?:\[(\d+)\])?;", body, re.M)
+        c_types = {"uint32_t": ctypes.c_uint32, "int32_t": ctypes.c_int32}
+        mirrored = [(n, ctypes.c_char * int(size) if size else c_types[t]) for t, n, size in declared]
+        self.assertEqual([(n, ctypes.sizeof(t)) for n, t in ecf.ExchangeInfo._fields_],
+                         [(n, ctypes.sizeof(t)) for n, t in mirrored])
+
+    def test_every_kind_of_the_list_is_bound_and_an_unknown_one_refused(self):
+        module = generate.generate(
+            "ecf_version ctext\n"
+            "ecf_last_exchange i32 info:info\n"
+            "ecfQuery i32 u8:index out5:a outbyte:b\n", "9.9")
+        namespace = {}
+        exec(compile(module.replace("from ._types", "from ecf._types"), "_exports", "exec"), namespace)
+        hints = {name: getattr(namespace["Exports"], name).__annotations__["return"]
+                 for name in ("version", "last_exchange", "Query")}
+        self.assertEqual(hints["version"], str)
+        self.assertIn("ExchangeInfo", str(hints["last_exchange"]))
+        self.assertIn("Union[int, str]", str(hints["Query"]))
+        for bad in ("ecfX i64", "ecfX i32 float:f", "ecfX i32 str:two words"):
+            with self.subTest(bad=bad), self.assertRaises(generate.ListError):
+                generate.generate(bad, "9.9")
 
 
 class NetworkPortTest(unittest.TestCase):
