@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "ecf.h"
-#include "line_check.h"
+#include "link/line_check.h"
 #include "local_ports.h"
-#include "net_check.h"
-#include "port_url.h"
+#include "link/net_check.h"
+#include "link/port_url.h"
 #include "support_commands.h"
 
 namespace ecf::cli {

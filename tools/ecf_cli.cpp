@@ -22,7 +22,7 @@
 #include "ecf.h"
 #include "exchange_view.h"
 #include "local_ports.h"
-#include "port_url.h"
+#include "link/port_url.h"
 #include "support_commands.h"
 
 namespace {

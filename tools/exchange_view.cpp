@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "port_url.h"
+#include "link/port_url.h"
 
 namespace ecf::cli {
 

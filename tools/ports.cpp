@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "local_ports.h"
-#include "port_url.h"
+#include "link/port_url.h"
 #include "support_commands.h"
 
 namespace ecf::cli {

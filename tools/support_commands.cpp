@@ -11,9 +11,9 @@
 #include "ecf.h"
 #include "ecf_ext.h"
 #include "local_ports.h"
-#include "port_environment.h"
-#include "posix_port.h"
-#include "step_names.h"
+#include "link/port_environment.h"
+#include "link/posix_port.h"
+#include "link/step_names.h"
 
 namespace ecf::cli {
 
