@@ -13,6 +13,7 @@ import time
 import unittest
 
 TOOL = os.environ.get("ECF_TOOL", "ecf")
+RECORDED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "sale.trace")
 
 
 class Printer:
@@ -135,6 +136,22 @@ class ToolTest(unittest.TestCase):
         paper = self.printer.paper_text()
         self.assertIn("CAFÉ 500G", paper)
         self.assertIn("PéO", paper)
+        self.assertIn('description: "CAFÉ 500G"', run("decode", trace).stdout.decode())
+
+    def test_decode_names_every_field_and_skips_what_it_cannot_read(self):
+        done = run("decode", RECORDED)
+        self.assertEqual(done.returncode, 1)
+        told = done.stdout.decode()
+        for says in ['VendaItem (D2)\n  description: "CAFÉ 500G"\n  price: "1590"\n  rate_index: 1\n'
+                     '  answer: status byte 0\n  result: 0 (ok)\n  took: 0.462 ms',
+                     'StatusTroco (E6)\n  answer: 47 of 47 bytes\n    change: "000000000000000001020"',
+                     "answer: 36 of 72 bytes", "problem: no answer from the printer within 25 s",
+                     "problem: 1030: cannot open /dev/ttyS9: No such file or directory",
+                     'cgc[1]: "11.222.333/0001-81"']:
+            self.assertIn(says, told)
+        self.assertEqual(done.stderr.decode().count(" skipped: "), 3)  # cut short, bad hex, binary
+        frame = subprocess.run([TOOL, "--json", "decode", "-"], input=b"1B 66 D1 00 AE\n", capture_output=True)
+        self.assertEqual(json.loads(frame.stdout)["command"], "SubTotal")
 
     def test_doctor_finds_the_printer_or_names_what_is_missing(self):
         found = run("doctor", "--device", self.printer.link)
