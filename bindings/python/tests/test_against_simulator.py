@@ -6,7 +6,7 @@ ECF_TOOL (the ecf program); the build's test runner sets them.
 """
 
 import ctypes
-import json
+import errno
 import os
 import re
 import socket
@@ -27,12 +27,12 @@ import generate  # noqa: E402
 class SimulatedPrinter:
     """ecf-sim on a pseudo-terminal, linked at a temporary path."""
 
-    def __init__(self):
+    def __init__(self, *options):
         self.dir = tempfile.TemporaryDirectory()
         self.link = os.path.join(self.dir.name, "com1")
         self.paper = os.path.join(self.dir.name, "paper.txt")
         self.process = subprocess.Popen(
-            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper],
+            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper, *options],
             stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT,
         )
@@ -124,6 +124,47 @@ class BindingTest(unittest.TestCase):
                 with self.assertRaisesRegex(error, named):
                     call()
         self.assertEqual(self.printer.paper_text(), paper)
+
+    def test_strict_mode_raises_what_the_report_tells(self):
+        def report(**fields):
+            return ecf.ExchangeInfo(size=ctypes.sizeof(ecf.ExchangeInfo), exchanges=1, **fields)
+
+        from ecf._errors import judged
+        cases = [  # result, report, what strict mode raises
+            (0, report(bytes_expected=1, bytes_received=1), None),
+            (0, report(bytes_expected=72, bytes_received=72), None),
+            (21, report(bytes_expected=1, bytes_received=1), ecf.PrinterRefused),
+            (21, ecf.ExchangeInfo(), ecf.EcfError),  # a cheque refused before the line
+            (1030, report(failed_step=1, system_error=errno.ENOENT), ecf.LinkError),
+            (0, report(bytes_expected=1), ecf.NoAnswer),
+            (0, report(bytes_expected=72, bytes_received=12), ecf.ReplyCutShort),
+        ]
+        for result, info, error in cases:
+            with self.subTest(result=result, error=error):
+                raised = judged("X", result, info, str)
+                self.assertIs(type(raised) if raised else None, error)
+
+        strict = ecf.Library(strict=True)
+        status = self.lib.FimTrans("")  # no receipt open: the printer refuses
+        self.assertNotEqual(status, 0)
+        with self.assertRaises(ecf.PrinterRefused) as refused:
+            strict.FimTrans("")
+        self.assertEqual((refused.exception.status, refused.exception.report.bytes_received), (status, 1))
+        cut = SimulatedPrinter("--fault", "cut")
+        self.addCleanup(cut.stop)
+        for device, error, check in [
+            (cut.link, ecf.ReplyCutShort, lambda e: (e.received, e.expected) == (36, 72)),
+            ("/nonexistent/tty", ecf.LinkError,
+             lambda e: (e.code, e.system_error, e.step) == (1030, errno.ENOENT, "open")),
+        ]:
+            os.environ["ECF_COM1"] = device
+            try:
+                with self.assertRaises(error) as raised:
+                    strict.StatusCupom(0)
+                self.assertTrue(check(raised.exception), raised.exception)
+                self.assertIsInstance(self.lib.StatusCupom(0), str)  # not strict: the text, as always
+            finally:
+                os.environ["ECF_COM1"] = self.printer.link
 
     def test_exchange_info_mirrors_the_header(self):
         header = (SOURCE / "include" / "ecf_ext.h").read_text()
