@@ -68,10 +68,10 @@ constexpr std::array<ReplyField, kFieldCount> allFields() {
 
 constexpr std::array<ReplyField, kXReadingBlockCount> allBlocks() {
     std::array<ReplyField, kXReadingBlockCount> blocks{};
-    blocks[0] = {"first_block", 3, 172};
-    blocks[1] = {"last_block", 585, 162};
+    blocks[0] = {"counters", 3, 172};
+    blocks[1] = {"totals", 585, 162};
     for (std::size_t k = 0; k < kGroupCount; ++k)
-        blocks[2 + k] = inGroup({"group", 0, kGroupSize}, k);
+        blocks[2 + k] = inGroup({"rate", 0, kGroupSize}, k);
     return blocks;
 }
 

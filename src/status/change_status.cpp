@@ -19,13 +19,13 @@ constexpr ReplyField kChangeFields[] = {{"change", 5, 21, 0, 21, 21},   // A
 constexpr Layout kLinkedRecord{"ecfStatusVincs ecfParamStatusVincs", 0xE7, 4,
                                tableOf(kIndexedQueryFields)};
 //                                                   position width out text- param-filled
-constexpr ReplyField kLinkedFields[] = {{"possible", 3, 1, 0, 0, 1},            // A
+constexpr ReplyField kLinkedFields[] = {{"can_open", 3, 1, 0, 0, 1},            // A
                                         {"payment_type", 4, 3, 1, 0, 3},        // B
-                                        {"payment_name", 7, 21, 2, 0, 21},      // C
+                                        {"name", 7, 21, 2, 0, 21},      // C
                                         {"paid", 28, 21, 3, 0, 21},             // D
-                                        {"last_receipt", 49, 7, 4, 0, 7},       // E
-                                        {"day_vouchers", 56, 3, 5, 0, 3},       // F
-                                        {"open", 59, 7, 6, 0, 7}};              // G
+                                        {"coo", 49, 7, 4, 0, 7},       // E
+                                        {"vouchers_today", 56, 3, 5, 0, 3},       // F
+                                        {"open_amount", 59, 7, 6, 0, 7}};              // G
 
 ResultText<42> changeText;
 ResultText<63> linkedText;

@@ -16,18 +16,18 @@ constexpr auto kAppended = Delivery::appended;
 constexpr ReplyField kDocumentFields[] = {{"programmed", 2, 1, kNotDelivered},          // A
                                           {"used_today", 3, 1, 0},                      // B
                                           {"name", 4, 21, 1},                           // C
-                                          {"flag1", 25, 1, 2},                          // D1
-                                          {"flag2", 26, 1, 2, 0, 0, ' ', kAppended},    // D2
-                                          {"flag3", 27, 1, 2, 0, 0, ' ', kAppended},    // D3
-                                          {"flag4", 28, 1, 2, 0, 0, ' ', kAppended},    // D4
-                                          {"flag5", 29, 1, 2, 0, 0, ' ', kAppended},    // D5
+                                          {"option1", 25, 1, 2},                          // D1
+                                          {"option2", 26, 1, 2, 0, 0, ' ', kAppended},    // D2
+                                          {"option3", 27, 1, 2, 0, 0, ' ', kAppended},    // D3
+                                          {"option4", 28, 1, 2, 0, 0, ' ', kAppended},    // D4
+                                          {"option5", 29, 1, 2, 0, 0, ' ', kAppended},    // D5
                                           {"code", 30, 3, 3},                           // E
-                                          {"day_count", 33, 7, 4},                      // F
-                                          {"day_cancelled", 40, 7, 5},                  // G
-                                          {"shift_count", 47, 19, 6},                   // H
-                                          {"total_count", 66, 19, 7},                   // I
-                                          {"last_operation", 85, 19, 8},                // J
-                                          {"total_cancelled", 104, 19, 9}};             // K
+                                          {"issued_today", 33, 7, 4},                      // F
+                                          {"cancelled_today", 40, 7, 5},                  // G
+                                          {"issued_shift", 47, 19, 6},                   // H
+                                          {"issued_total", 66, 19, 7},                   // I
+                                          {"last_coo", 85, 19, 8},                // J
+                                          {"cancelled_total", 104, 19, 9}};             // K
 
 ResultText<121> documentText;
 

@@ -13,7 +13,7 @@ namespace {
 constexpr Layout kEquipmentRecord{"ecfStatusEquipo ecfParamStatusEquipo", 0xE4, 4,
                                   tableOf(kCodeOnlyFields<4>)};
 //                                                    position width out text- param-filled
-constexpr ReplyField kEquipmentFields[] = {{"serial_number", 3, 11, 0, 10, 11},  // A
+constexpr ReplyField kEquipmentFields[] = {{"serial", 3, 11, 0, 10, 11},  // A
                                            {"model", 14, 16, 1, 15, 16},         // B
                                            {"firmware", 30, 5, 2, 4, 5},         // C
                                            {"installed", 35, 10, 3, 9, 10}};     // D
@@ -24,9 +24,9 @@ constexpr Layout kUserRecord{"ecfStatusUser ecfParamStatusUser", 0xE5, 4,
                              tableOf(kIndexedQueryFields)};
 constexpr auto kWithoutThird = Delivery::withoutThird;
 //                                           position width out text- param-filled, fill
-constexpr ReplyField kUserFields[] = {{"line1", 3, 49, 0, 48, 48},                        // A
-                                      {"line2", 52, 49, 1, 48, 48},                       // B
-                                      {"line3", 101, 49, 2, 48, 48},                      // C
+constexpr ReplyField kUserFields[] = {{"header1", 3, 49, 0, 48, 48},                        // A
+                                      {"header2", 52, 49, 1, 48, 48},                       // B
+                                      {"header3", 101, 49, 2, 48, 48},                      // C
                                       {"number1", 150, 5, 3},                             // D
                                       {"number2", 155, 5, 4},                             // E
                                       {"cgc", 160, 19, 5, 18, 18},                        // F
@@ -36,8 +36,8 @@ constexpr ReplyField kUserFields[] = {{"line1", 3, 49, 0, 48, 48},              
                                       {"start_time", 220, 6, 9, 5, 5, ' ', kWithoutThird},  // J
                                       {"end_date", 226, 9, 10, 8, 8, '/'},                // K
                                       {"end_time", 235, 6, 11, 5, 5, ' ', kWithoutThird},   // L
-                                      {"owner_number", 241, 5, 12, 5, 5},                 // M
-                                      {"owner_name", 246, 22, 13, 22, 22}};               // N
+                                      {"owner", 241, 5, 12, 5, 5},                 // M
+                                      {"company", 246, 22, 13, 22, 22}};               // N
 
 ResultText<42> equipmentText;
 ResultText<265> userText;

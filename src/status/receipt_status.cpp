@@ -13,20 +13,20 @@ namespace {
 constexpr Layout kReceiptRecord{"ecfStatusCupom ecfParamStatusCup", 0xE0, 4,
                                 tableOf(kCodeOnlyFields<4>)};
 //                                                    position width out
-constexpr ReplyField kReceiptFields[] = {{"operation_counter", 3, 4, 0},   // A
-                                         {"document_state", 7, 1, 1},      // B
+constexpr ReplyField kReceiptFields[] = {{"coo", 3, 4, 0},   // A
+                                         {"state", 7, 1, 1},      // B
                                          {"items", 8, 6, 2},               // C
-                                         {"receipt_counter", 16, 6, 4},    // D
+                                         {"ccf", 16, 6, 4},    // D
                                          {"date", 22, 8, 3},               // E
-                                         {"amount_due", 30, 21, 5},        // F
-                                         {"amount_paid", 51, 21, 6}};      // G
+                                         {"total_due", 30, 21, 5},        // F
+                                         {"total_paid", 51, 21, 6}};      // G
 
 ResultText<67> receiptText;
 
 // Printer status, reply 7 bytes: byte values at 3, 5 and 6, no character fields.
 constexpr Layout kPrinterRecord{"ecfStatusImp ecfParamStatusImp", 0xDF, 4,
                                 tableOf(kCodeOnlyFields<4>)};
-constexpr ReplyField kPrinterFields[] = {byteValue("document_state", 3, 0),
+constexpr ReplyField kPrinterFields[] = {byteValue("state", 3, 0),
                                          byteValue("last_status", 5, 1),
                                          byteValue("flags", 6, 2)};
 constexpr const ReplyField& kDocumentState = kPrinterFields[0];

@@ -14,18 +14,18 @@ constexpr Layout kTaxRateRecord{"ecfStatusAliquotas ecfParamStatusAliquotas", 0x
 constexpr ReplyField kTaxRateFields[] = {{"kind", 2, 1, kNotDelivered},  // A
                                          {"programmed", 3, 1, 0},        // B
                                          {"rate", 4, 6, 1},              // C
-                                         {"day_total", 10, 17, 2},       // D
-                                         {"day_tax", 27, 14, 3}};        // E
+                                         {"sold_today", 10, 17, 2},       // D
+                                         {"tax_today", 27, 14, 3}};        // E
 
 // Payment type, reply 47 bytes.
 constexpr Layout kPaymentTypeRecord{"ecfStatusPayTypes ecfParamStatusPayTypes", 0xE2, 4,
                                     tableOf(kIndexedQueryFields)};
 //                                                       position width out
 constexpr ReplyField kPaymentTypeFields[] = {{"programmed", 2, 1, kNotDelivered},  // A
-                                             {"cash", 3, 1, 0},                    // B
-                                             {"in_receipt", 4, 1, 1},              // C
+                                             {"gives_change", 3, 1, 0},                    // B
+                                             {"used", 4, 1, 1},              // C
                                              {"name", 5, 21, 2},                   // D
-                                             {"day_total", 26, 21, 3}};            // E
+                                             {"received_today", 26, 21, 3}};            // E
 
 ResultText<39> taxRateText;
 ResultText<45> paymentTypeText;

@@ -2,11 +2,15 @@
 // back as what built it, and replies read back as named fields.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fiscaldata/fiscal_memory.h"
 #include "link/layout.h"
+#include "status/query.h"
 
 namespace {
 
@@ -115,9 +119,9 @@ TEST(ReplyLayouts, RepliesReadBackAsNamedFields) {
         std::string bytes;
         Expected field;
     } cases[] = {
-        {0xE0, 72, 3, "0042", {"operation_counter", 0, 3, "0042"}},
-        {0xE4, 50, 3, std::string("SN1\0\0", 5), {"serial_number", 0, 3, "SN1"}},
-        {0xE5, 268, 241, "00001", {"owner_number", 0, 241, "00001"}},
+        {0xE0, 72, 3, "0042", {"coo", 0, 3, "0042"}},
+        {0xE4, 50, 3, std::string("SN1\0\0", 5), {"serial", 0, 3, "SN1"}},
+        {0xE5, 268, 241, "00001", {"owner", 0, 241, "00001"}},
         {0x12, 747, 175 + 41 * 2, "T1800", {"rate", 3, 257, "T1800"}},
         {0x12, 747, 738, "000000123", {"last_operation", 0, 738, "000000123"}},
         {0x26, 9, 3, "030012", {"reductions", 0, 5, "0012"}},
@@ -157,6 +161,48 @@ TEST(ReplyLayouts, ReadOutEntriesAreNumberedAndShortRepliesKeepWhatArrived) {
     EXPECT_EQ(cut.size(), 1 + 6 + 1u);
     EXPECT_EQ(cut.back().position, 64u);
     EXPECT_EQ(cut.back().raw.size(), 36u);
+}
+
+// The export list names every out-parameter; a reply field handed whole to
+// an out-parameter carries the same name, so the tool's decoding and the
+// docs speak of one field by one name.
+std::map<std::string, std::vector<std::string>> outputNamesOfTheList() {
+    std::map<std::string, std::vector<std::string>> outputs;
+    std::ifstream list(ECF_EXPORTS_FILE);
+    std::string line;
+    while (std::getline(list, line)) {
+        std::istringstream words(line);
+        std::string name, result, param;
+        if (!(words >> name >> result) || name[0] == '#' || name[0] == '@') continue;
+        while (words >> param)
+            if (param.rfind("out", 0) == 0) outputs[name].push_back(param.substr(param.find(':') + 1));
+    }
+    return outputs;
+}
+
+TEST(ReplyLayouts, FieldsHandedToAnOutParameterBearItsNameInTheExportList) {
+    const auto outputs = outputNamesOfTheList();
+#ifdef _WIN32
+    if (outputs.empty()) GTEST_SKIP() << "the export list is not reachable from here";
+#endif
+    ASSERT_FALSE(outputs.empty()) << ECF_EXPORTS_FILE;
+    using namespace ecf::status;
+    for (const Query* q : {&kPrinterStatus, &kReceiptStatus, &kTaxRateStatus, &kPaymentTypeStatus,
+                           &kDocumentStatus, &kEquipmentStatus, &kUserData, &kChangeStatus,
+                           &kLinkedStatus}) {
+        std::istringstream senders(q->paramRecord.layout.senders);
+        std::string form;
+        while (senders >> form && form.rfind("ecfParam", 0) != 0) {}
+        ASSERT_EQ(outputs.count(form), 1u) << q->paramRecord.layout.senders;
+        const std::vector<std::string>& names = outputs.at(form);
+        std::map<int, int> fieldsPerOutput;
+        for (const ecf::ReplyField& f : q->fields) ++fieldsPerOutput[f.out];
+        for (const ecf::ReplyField& f : q->fields) {
+            if (f.out == ecf::kNotDelivered || fieldsPerOutput[f.out] > 1) continue;
+            ASSERT_LT(static_cast<std::size_t>(f.out), names.size()) << form;
+            EXPECT_EQ(f.name, names[static_cast<std::size_t>(f.out)]) << form;
+        }
+    }
 }
 
 }  // namespace
