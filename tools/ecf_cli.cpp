@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
     app.add_flag("--raw", options.raw,
                  "Send text arguments and show the printer's texts as the bytes they are "
                  "(no conversion between UTF-8 and code page 850)");
-    app.set_version_flag("--version", std::string("ecf ") + ECF_TOOL_VERSION + " (libecf " + ecf_version() + ")",
+    app.set_version_flag("--version", std::string("ecf ") + ECF_TOOL_VERSION + " (libecf " + ecf_version() + ", built in)",
                          "Print the versions of the tool and of the library, and exit");
     // Options of the tool may also follow the command; what no one takes is
     // an error, said below.
