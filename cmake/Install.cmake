@@ -27,15 +27,9 @@ install(FILES ${PROJECT_BINARY_DIR}/ecf.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/p
 # The export list, for bindings in other languages.
 install(FILES ${ECF_EXPORTS_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/ecf)
 
-# The tools. With ECF_INSTALL_RPATH the ecf tool finds the library relative
-# to itself ($ORIGIN), so an install into any prefix runs as it lies; a
-# distribution's package turns it off and leaves the search to the system.
+# The tools; the ecf tool has the library's code built in.
 foreach(_tool ecf_tool ecf-sim)
   if(TARGET ${_tool})
     install(TARGETS ${_tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
-if(TARGET ecf_tool AND ECF_INSTALL_RPATH)
-  file(RELATIVE_PATH _bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
-  set_target_properties(ecf_tool PROPERTIES INSTALL_RPATH "$ORIGIN/${_bin_to_lib}")
-endif()

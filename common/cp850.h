@@ -1,9 +1,13 @@
-// Code page 850, the printer's character set, shown as UTF-8: used wherever a
-// printer text is put in front of a person (the simulator's paper, the tools).
+// Code page 850, the printer's character set, to and from UTF-8: used wherever
+// a printer text is put in front of a person (the simulator's paper, the
+// tools) or a person's text goes to the printer (the tools).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace ecf::cp850 {
 
@@ -48,6 +52,62 @@ inline std::string toUtf8(const std::string& bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (char c : bytes) appendUtf8(out, codePoint(static_cast<uint8_t>(c)));
+    return out;
+}
+
+// The byte of code page 850 that shows code point `cp`, if the code page has one.
+inline std::optional<uint8_t> byteOf(uint32_t cp) {
+    if (cp < 0x80) return static_cast<uint8_t>(cp);
+    for (unsigned b = 0x80; b <= 0xFF; ++b)
+        if (codePoint(static_cast<uint8_t>(b)) == cp) return static_cast<uint8_t>(b);
+    return std::nullopt;
+}
+
+// Why a text could not be converted: at which byte of it, and either bytes
+// that are not UTF-8 (codePoint 0) or a character the code page lacks.
+struct Unconvertible {
+    std::size_t offset = 0;
+    uint32_t codePoint = 0;
+};
+
+// The next character of UTF-8 text at `at`, advancing `at` past it; nullopt
+// for bytes that are not UTF-8 (a stray or missing continuation byte, an
+// overlong form, a surrogate, beyond U+10FFFF), `at` then left where it was.
+inline std::optional<uint32_t> nextUtf8(std::string_view text, std::size_t& at) {
+    const auto lead = static_cast<uint8_t>(text[at]);
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    }
+    const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 0;
+    if (extra == 0 || lead > 0xF4 || text.size() - at <= extra) return std::nullopt;
+    uint32_t cp = lead & (0x3Fu >> extra);
+    for (std::size_t k = 1; k <= extra; ++k) {
+        const auto c = static_cast<uint8_t>(text[at + k]);
+        if ((c & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (c & 0x3Fu);
+    }
+    static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    at += extra + 1;
+    return cp;
+}
+
+// UTF-8 text as code page 850 bytes; nullopt, with the reason in *why, when
+// it holds bytes that are not UTF-8 or a character the code page lacks.
+inline std::optional<std::string> fromUtf8(std::string_view text, Unconvertible* why) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        const std::optional<uint32_t> cp = nextUtf8(text, at);
+        const std::optional<uint8_t> byte = cp ? byteOf(*cp) : std::nullopt;
+        if (!byte) {
+            if (why != nullptr) *why = Unconvertible{start, cp.value_or(0)};
+            return std::nullopt;
+        }
+        out += static_cast<char>(*byte);
+    }
     return out;
 }
 

@@ -1,9 +1,12 @@
 #include "command_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "cp850.h"
 #include "ecf.h"
@@ -105,5 +108,68 @@ std::string kebabName(const std::string& exportName) {
 }
 
 std::string cp850ToUtf8(const std::string& bytes) { return ecf::cp850::toUtf8(bytes); }
+
+std::string utf8ToCp850(const std::string& text, const char* paramName) {
+    ecf::cp850::Unconvertible why;
+    if (std::optional<std::string> bytes = ecf::cp850::fromUtf8(text, &why)) return *bytes;
+    char detail[96];
+    if (why.codePoint == 0) {
+        std::snprintf(detail, sizeof detail, "byte 0x%02X at position %zu is not UTF-8 text",
+                      static_cast<unsigned char>(text[why.offset]), why.offset + 1);
+        throw BadArgument{std::string(paramName) + ": " + detail +
+                          " (--raw sends the bytes as they are)"};
+    }
+    std::size_t end = why.offset;
+    (void)ecf::cp850::nextUtf8(text, end);
+    std::snprintf(detail, sizeof detail, "(U+%04X)", static_cast<unsigned>(why.codePoint));
+    throw BadArgument{std::string(paramName) + ": '" + text.substr(why.offset, end - why.offset) +
+                      "' " + detail + " has no code in code page 850, the printer's character set"};
+}
+
+namespace {
+
+std::string lowered(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Edits (insert, delete, replace, swap two neighbours) from a to b.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+}  // namespace
+
+std::vector<std::string> closestNames(const std::string& typed, const std::vector<std::string>& names) {
+    const std::string wanted = lowered(typed);
+    // A name that holds what was typed counts as close as one edit.
+    std::vector<std::pair<std::size_t, std::string>> scored;
+    for (const std::string& name : names) {
+        const std::string candidate = lowered(name);
+        std::size_t score = editDistance(wanted, candidate);
+        if (!wanted.empty() && candidate.find(wanted) != std::string::npos) score = std::min<std::size_t>(score, 1);
+        if (score <= std::max<std::size_t>(2, wanted.size() / 3)) scored.emplace_back(score, name);
+    }
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> best;
+    for (const auto& entry : scored) {
+        if (best.size() == 3) break;
+        best.push_back(entry.second);
+    }
+    return best;
+}
 
 }  // namespace ecf::cli

@@ -76,10 +76,16 @@ std::string kebabName(const std::string& exportName);
 // One line saying what an export does, for the help text.
 const char* summaryOf(const std::string& exportName);
 
-// What a result means where the library gives it a meaning ("" otherwise).
-std::string meaningOf(const std::string& exportName, int32_t result);
-
 // Code page 850 bytes as UTF-8, for showing the printer's texts.
 std::string cp850ToUtf8(const std::string& bytes);
+
+// A text typed in the terminal (UTF-8) as code page 850 bytes for the
+// printer; bytes that are not UTF-8, or a character the code page lacks, are
+// a BadArgument naming the parameter and the character.
+std::string utf8ToCp850(const std::string& text, const char* paramName);
+
+// The names closest to a mistyped one, best first, at most three; case is
+// ignored.
+std::vector<std::string> closestNames(const std::string& typed, const std::vector<std::string>& names);
 
 }  // namespace ecf::cli

@@ -1,4 +1,4 @@
-// Help texts and result meanings of the command-line tool.
+// The help texts of the command-line tool.
 #include <map>
 #include <string>
 
@@ -77,42 +77,6 @@ const char* summaryOf(const std::string& exportName) {
     };
     auto it = summaries.find(exportName);
     return it == summaries.end() ? "" : it->second;
-}
-
-std::string meaningOf(const std::string& exportName, int32_t result) {
-    const std::string name = exportName;
-    const bool cheque = name == "ecfImpCheque" || name == "ecfImpChequeVexa" ||
-                        name == "ecfChequeKorvan";
-    const bool wordsCheque = name == "ecfImpCheque" || name == "ecfImpChequeVexa";
-    const bool readOut = name == "ecfLeitMemFisc";
-    const bool owners = name == "ecfCGC_IE" || name == "ecfParamCGC_IE";
-    const bool query = name.find("Status") != std::string::npos || name == "ecfLeituraXSerial" ||
-                       name == "ecfParamLXSerial" || name == "ecfDispMemFisc" || owners || readOut;
-    if (result == 0) return "ok";
-    if (query && result == 1) return "the reply could not be read";
-    if (cheque && result == 21) return "bank not in the layout table";
-    if (wordsCheque && result == 22) return "currency file \"moeda\" missing or empty";
-    if (wordsCheque && result == 23) return "amount in words too long for the cheque";
-    if ((readOut || owners) && result == 3) return "no memory for the read-out";
-    if (readOut && result == 66) return "more than 20 owner records";
-    if (readOut && result == 1098) return "report file could not be created";
-    if (owners && result == 67) return "no owner record in the fiscal memory";
-    switch (result) {
-        case 4: return "CTS off, or the checksum byte not written (or the printer's status 4)";
-        case 808: return "clearing the output buffer failed";
-        case 809: return "clearing the input buffer failed";
-        case 810: return "setting the time-outs failed";
-        case 1002: return "opening the port failed (already exists)";
-        case 1010: return "the port is in use";
-        case 1030: return "the port could not be opened";
-        default: break;
-    }
-    if (result >= 2000 && result < 3000) return "setting the line failed, system error " + std::to_string(result - 2000);
-    if (result > 3000 && result < 5000) return "sending ESC failed, system error " + std::to_string(result - 4000);
-    if (result > 5000 && result < 7000) return "writing the record failed, system error " + std::to_string(result - 6000);
-    if (result > 7000 && result < 9000) return "reading the status byte failed, system error " + std::to_string(result - 8000);
-    if (result > 0 && result < 256 && (!query || readOut)) return "the printer's status byte";
-    return "";
 }
 
 }  // namespace ecf::cli

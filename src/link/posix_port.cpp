@@ -262,6 +262,17 @@ uint32_t PosixPort::read(uint8_t* data, uint32_t length, uint32_t* received) {
     return 0;
 }
 
+uint32_t PosixPort::heldLine(HeldLine* held) const {
+    termios now{};
+    if (::tcgetattr(fd_, &now) != 0) return static_cast<uint32_t>(errno);
+    held->baud9600 = cfgetispeed(&now) == B9600 && cfgetospeed(&now) == B9600;
+    held->eightBits = (now.c_cflag & CSIZE) == CS8;
+    held->evenParity = (now.c_cflag & (PARENB | PARODD)) == PARENB;
+    held->oneStopBit = (now.c_cflag & CSTOPB) == 0;
+    held->rtsCts = (now.c_cflag & CRTSCTS) != 0;
+    return 0;
+}
+
 void PosixPort::close() {
     if (fd_ < 0) return;
     ::flock(fd_, LOCK_UN);

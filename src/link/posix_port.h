@@ -29,6 +29,16 @@ private:
     int pending_ = 0;  // bytes of a marker seen so far: 0, 1 (FF) or 2 (FF 00)
 };
 
+// The parts of 9600 8E1 RTS/CTS a device holds, read back after the line
+// settings were applied: a pseudo-terminal, for one, keeps no parity.
+struct HeldLine {
+    bool baud9600 = false;
+    bool eightBits = false;
+    bool evenParity = false;
+    bool oneStopBit = false;
+    bool rtsCts = false;
+};
+
 class PosixPort final : public SerialPort {
 public:
     PosixPort() = default;
@@ -48,6 +58,9 @@ public:
     uint32_t read(uint8_t* data, uint32_t length, uint32_t* received) override;
     void close() override;
     void pause(uint32_t milliseconds) override;
+
+    // What the open device holds now; 0, or the errno of reading it.
+    uint32_t heldLine(HeldLine* held) const;
 
 private:
     int fd_ = -1;

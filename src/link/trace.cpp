@@ -10,6 +10,7 @@
 #include <new>
 
 #include "command_names.h"
+#include "step_names.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -135,20 +136,6 @@ int64_t processId() {
 #else
     return static_cast<int64_t>(::getpid());
 #endif
-}
-
-const char* stepName(uint32_t step) {
-    switch (step) {
-        case ECF_STEP_OPEN: return "open";
-        case ECF_STEP_LOCK: return "lock";
-        case ECF_STEP_LINE_SETTINGS: return "line-settings";
-        case ECF_STEP_CLEARING: return "clearing";
-        case ECF_STEP_TIMEOUTS: return "timeouts";
-        case ECF_STEP_CTS: return "cts";
-        case ECF_STEP_SENDING: return "sending";
-        case ECF_STEP_READING: return "reading";
-        default: return "none";
-    }
 }
 
 std::size_t formatLine(char* out, std::size_t room, const ecf_exchange_info& r, const Wire& wire,

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ecf.h"
+#include "ecf_ext.h"
 #include "link/net_check.h"
 #include "ser2net.h"
 #include "support/scoped_env.h"
@@ -121,6 +122,9 @@ TEST(NetworkFaults, ASilentServerIsASilentPrinter) {
     EXPECT_EQ(t.result, 0);
     EXPECT_GE(t.seconds, 25.0);
     EXPECT_LE(t.seconds, 26.5);
+    ecf_exchange_info info{};
+    info.size = sizeof info;
+    EXPECT_TRUE(ecf_last_exchange(&info) == 0 && info.bytes_sent == 5 && info.bytes_received == 0);
 }
 
 // The steps a diagnosis shows, each where it stops.

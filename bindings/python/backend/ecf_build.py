@@ -21,7 +21,7 @@ from generate import generate, write_if_changed
 
 NAME = "ecf"
 SUMMARY = "Python binding of libecf, the driver library for the ECF fiscal receipt printer"
-PACKAGE_FILES = ("__init__.py", "_types.py", "py.typed")
+PACKAGE_FILES = ("__init__.py", "_errors.py", "_types.py", "py.typed")
 SDIST_FILES = ("pyproject.toml", "backend/ecf_build.py", "backend/generate.py")
 
 _here = Path.cwd()

@@ -13,6 +13,19 @@ Every export of the library is a typed method, named without the "ecf" (or
 and come from the printer in code page 850. An argument that cannot be sent as
 given (a float for an integer, a text holding a NUL, a list for a text) raises
 TypeError or ValueError naming it, and nothing is sent.
+
+By default the methods return what the exports return. With
+ecf.Library(strict=True) a printer command or query that did not go through
+raises instead, with the exchange report (ecf.ExchangeInfo) as `report`:
+
+    try:
+        ecf.Library(strict=True).SubTotal()
+    except ecf.NoAnswer as e:            # silent, though SubTotal returned 0
+        print(e, e.report.bytes_sent)
+    except ecf.ReplyCutShort as e:       # e.received of e.expected bytes
+    except ecf.PrinterRefused as e:      # e.status, the printer's status byte
+    except ecf.LinkError as e:           # e.code (1030, ...), e.system_error, e.step
+    except ecf.EcfError as e:            # the base: also the library's own codes (21, 1098, ...)
 """
 
 import ctypes
@@ -24,6 +37,7 @@ from typing import Any, List, NamedTuple, Optional, Tuple
 
 from ._exports import EXPORTS as _SPECS
 from ._exports import Exports as _Exports
+from ._errors import EcfError, LinkError, NoAnswer, PrinterRefused, ReplyCutShort, judged
 from ._exports import __version__
 from ._types import ExchangeInfo, Text
 
@@ -33,7 +47,8 @@ except ImportError:
     _LIBRARY_DIRS = ()
 
 __all__ = ["Library", "Export", "EXPORTS", "ExchangeInfo", "LibraryNotFoundError", "Text",
-           "find_library", "__version__"]
+           "find_library", "__version__", "EcfError", "PrinterRefused", "LinkError", "NoAnswer",
+           "ReplyCutShort"]
 
 ENCODING = "cp850"
 
@@ -75,6 +90,12 @@ class Export(NamedTuple):
 
 
 EXPORTS: Tuple[Export, ...] = tuple(Export(*spec) for spec in _SPECS)
+_LAST_EXCHANGE = next(e for e in EXPORTS if e.name == "ecf_last_exchange")
+
+
+def _talks_to_the_printer(export: Export) -> bool:
+    """The printer commands and queries: not ChangePort, not the extensions."""
+    return export.name.startswith("ecf") and not export.name.startswith("ecf_")
 
 
 class LibraryNotFoundError(FileNotFoundError):
@@ -151,11 +172,14 @@ def _decode(raw: Optional[bytes]) -> str:
 
 
 class Library(_Exports):
-    """libecf loaded with ctypes; each export is a typed method."""
+    """libecf loaded with ctypes; each export is a typed method. With
+    strict=True a printer command or query that did not go through raises an
+    EcfError (see the module's help) instead of returning its result."""
 
     exports = EXPORTS
 
-    def __init__(self, path: Optional[str] = None):
+    def __init__(self, path: Optional[str] = None, strict: bool = False):
+        self.strict = strict
         self.path = path or find_library()
         # 32-bit Windows exports are stdcall.
         loader = ctypes.WinDLL if os.name == "nt" else ctypes.CDLL  # type: ignore[attr-defined]
@@ -196,6 +220,8 @@ class Library(_Exports):
             else:
                 values.append(_integer(export, name, kind, next(given)))
         result = self._function(export)(*values)
+        if self.strict and _talks_to_the_printer(export):
+            self._raise_unless_answered(export, result)
         if export.result == "ctext":  # the library's own texts are UTF-8
             return (result or b"").decode("utf-8", "replace")
         if export.result == "text":
@@ -203,6 +229,14 @@ class Library(_Exports):
         if not outputs:
             return result
         return result, {name: _output(value) for name, value in outputs.items()}
+
+    def _raise_unless_answered(self, export: Export, result: Any) -> None:
+        report = ExchangeInfo(size=ctypes.sizeof(ExchangeInfo))
+        self._function(_LAST_EXCHANGE)(ctypes.byref(report))
+        code = report.result if export.result == "text" else result
+        error = judged(export.short_name, code, report, lambda c: self.result_text(c, "en"))
+        if error is not None:
+            raise error
 
 
 def _output(value):

@@ -6,7 +6,7 @@ ECF_TOOL (the ecf program); the build's test runner sets them.
 """
 
 import ctypes
-import json
+import errno
 import os
 import re
 import socket
@@ -27,12 +27,12 @@ import generate  # noqa: E402
 class SimulatedPrinter:
     """ecf-sim on a pseudo-terminal, linked at a temporary path."""
 
-    def __init__(self):
+    def __init__(self, *options):
         self.dir = tempfile.TemporaryDirectory()
         self.link = os.path.join(self.dir.name, "com1")
         self.paper = os.path.join(self.dir.name, "paper.txt")
         self.process = subprocess.Popen(
-            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper],
+            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper, *options],
             stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT,
         )
@@ -125,6 +125,47 @@ class BindingTest(unittest.TestCase):
                     call()
         self.assertEqual(self.printer.paper_text(), paper)
 
+    def test_strict_mode_raises_what_the_report_tells(self):
+        def report(**fields):
+            return ecf.ExchangeInfo(size=ctypes.sizeof(ecf.ExchangeInfo), exchanges=1, **fields)
+
+        from ecf._errors import judged
+        cases = [  # result, report, what strict mode raises
+            (0, report(bytes_expected=1, bytes_received=1), None),
+            (0, report(bytes_expected=72, bytes_received=72), None),
+            (21, report(bytes_expected=1, bytes_received=1), ecf.PrinterRefused),
+            (21, ecf.ExchangeInfo(), ecf.EcfError),  # a cheque refused before the line
+            (1030, report(failed_step=1, system_error=errno.ENOENT), ecf.LinkError),
+            (0, report(bytes_expected=1), ecf.NoAnswer),
+            (0, report(bytes_expected=72, bytes_received=12), ecf.ReplyCutShort),
+        ]
+        for result, info, error in cases:
+            with self.subTest(result=result, error=error):
+                raised = judged("X", result, info, str)
+                self.assertIs(type(raised) if raised else None, error)
+
+        strict = ecf.Library(strict=True)
+        status = self.lib.FimTrans("")  # no receipt open: the printer refuses
+        self.assertNotEqual(status, 0)
+        with self.assertRaises(ecf.PrinterRefused) as refused:
+            strict.FimTrans("")
+        self.assertEqual((refused.exception.status, refused.exception.report.bytes_received), (status, 1))
+        cut = SimulatedPrinter("--fault", "cut")
+        self.addCleanup(cut.stop)
+        for device, error, check in [
+            (cut.link, ecf.ReplyCutShort, lambda e: (e.received, e.expected) == (36, 72)),
+            ("/nonexistent/tty", ecf.LinkError,
+             lambda e: (e.code, e.system_error, e.step) == (1030, errno.ENOENT, "open")),
+        ]:
+            os.environ["ECF_COM1"] = device
+            try:
+                with self.assertRaises(error) as raised:
+                    strict.StatusCupom(0)
+                self.assertTrue(check(raised.exception), raised.exception)
+                self.assertIsInstance(self.lib.StatusCupom(0), str)  # not strict: the text, as always
+            finally:
+                os.environ["ECF_COM1"] = self.printer.link
+
     def test_exchange_info_mirrors_the_header(self):
         header = (SOURCE / "include" / "ecf_ext.h").read_text()
         body = re.search(r"typedef struct ecf_exchange_info \{(.*?)\}", header, re.S).group(1)
@@ -149,69 +190,6 @@ class BindingTest(unittest.TestCase):
         for bad in ("ecfX i64", "ecfX i32 float:f", "ecfX i32 str:two words"):
             with self.subTest(bad=bad), self.assertRaises(generate.ListError):
                 generate.generate(bad, "9.9")
-
-
-class ToolTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.printer = SimulatedPrinter()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.printer.stop()
-
-    def run_tool(self, *args):
-        env = dict(os.environ, ECF_COM1=self.printer.link)
-        return subprocess.run(
-            [os.environ["ECF_TOOL"], *args], env=env, capture_output=True, text=True, timeout=60
-        )
-
-    def test_names_aliases_json_and_exit_status(self):
-        by_name = self.run_tool("--json", "StatusImp")
-        by_alias = self.run_tool("--json", "status-imp")
-        self.assertEqual(by_name.returncode, 0, by_name.stderr)
-        self.assertEqual(json.loads(by_name.stdout)["text"], json.loads(by_alias.stdout)["text"])
-
-        refused = self.run_tool("--json", "FimTrans", "X")  # nothing open: the printer refuses
-        self.assertNotEqual(refused.returncode, 0)
-        self.assertNotEqual(json.loads(refused.stdout)["result"], 0)
-
-        params = json.loads(self.run_tool("--json", "param-status-troco").stdout)
-        self.assertEqual(list(params["outputs"]), ["change", "paid"])
-
-    def test_wrong_arguments_are_refused_with_a_clear_error(self):
-        cases = [
-            ("CargaTabAliq", "300", "1700"),  # a byte
-            ("VendaItem", "ARROZ", "100", "seven"),  # not a number
-            ("VendaItem", "ARROZ"),  # missing arguments
-            ("NoSuchCommand",),
-        ]
-        for args in cases:
-            with self.subTest(args=args):
-                done = self.run_tool(*args)
-                self.assertNotEqual(done.returncode, 0)
-                self.assertTrue(done.stderr.strip())
-
-    def test_ecf_trace_is_read_when_the_library_loads(self):
-        trace = os.path.join(self.printer.dir.name, "trace.log")
-        for path in (trace, self.printer.dir.name):  # a file, then a directory
-            env = dict(os.environ, ECF_COM1=self.printer.link, ECF_TRACE=path)
-            done = subprocess.run([os.environ["ECF_TOOL"], "StatusImp"], env=env,
-                                  capture_output=True, text=True, timeout=60)
-            self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
-        with open(trace) as f:
-            lines = f.read().splitlines()
-        self.assertEqual(len(lines), 1)
-        self.assertIn(" cmd=StatusImp code=DF sent=1B66DF0000A0 recv=", lines[0])
-
-    def test_device_option_points_the_port_at_a_path(self):
-        done = subprocess.run(
-            [os.environ["ECF_TOOL"], "--port", "COM3", "--device", self.printer.link, "StatusImp"],
-            capture_output=True, text=True, timeout=60,
-        )
-        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
-        missing = self.run_tool("--device", "/nonexistent/tty", "SubTotal")
-        self.assertIn("1030", missing.stdout)
 
 
 class NetworkPortTest(unittest.TestCase):
