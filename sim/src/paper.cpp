@@ -31,56 +31,11 @@ std::string cp850ToUtf8(std::string_view text) {
 }
 
 std::string cp850ToUnicode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        const auto b = static_cast<uint8_t>(ch);
-        if (b < 0x80)
-            out += ch;
-        else
-            ecf::cp850::appendUtf8(out, ecf::cp850::codePoint(b));
-    }
-    return out;
+    return ecf::cp850::toUtf8(std::string(text));
 }
 
 std::optional<std::string> unicodeToCp850(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<uint8_t>(utf8[i]);
-        uint32_t cp = 0;
-        std::size_t extra = 0;
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
-            continue;
-        }
-        if ((b & 0xE0) == 0xC0) {
-            cp = b & 0x1F;
-            extra = 1;
-        } else if ((b & 0xF0) == 0xE0) {
-            cp = b & 0x0F;
-            extra = 2;
-        } else {
-            return std::nullopt;  // four-byte forms lie outside the code page anyway
-        }
-        if (i + extra >= utf8.size()) return std::nullopt;  // cut short
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto c = static_cast<uint8_t>(utf8[i + k]);
-            if ((c & 0xC0) != 0x80) return std::nullopt;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        i += extra + 1;
-        bool found = false;
-        for (std::size_t k = 0; k < 128 && !found; ++k) {
-            if (ecf::cp850::codePoint(static_cast<uint8_t>(0x80 + k)) == cp) {
-                out += static_cast<char>(0x80 + k);
-                found = true;
-            }
-        }
-        if (!found) return std::nullopt;
-    }
-    return out;
+    return ecf::cp850::fromUtf8(utf8, nullptr);
 }
 
 void Paper::emit(std::string_view cp850, Station station) {
