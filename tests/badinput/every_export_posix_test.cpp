@@ -4,17 +4,17 @@
 // all NUL. Nothing may crash or write past a buffer (the sanitizer build
 // watches), and every frame on the line still keeps the field rules.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "call_checks.h"
+#include "cheque/currency_dir.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ struct Plan {
 // the plan is about the strings' length or absence.
 class PlannedArguments final : public ecf::calls::GuardedArguments {
 public:
-    PlannedArguments(const Plan& plan, const std::string& reportPath) : plan_(plan), reportPath_(reportPath) {}
+    explicit PlannedArguments(const Plan& plan) : plan_(plan) {}
 
     const char* text(std::size_t, const Parameter& p) override {
         switch (plan_.strings) {
@@ -64,7 +64,7 @@ public:
             case Strings::headAndTail: return exactCopy(hugeHeadAndTail());
             default: break;
         }
-        if (std::strcmp(p.name, "report_file") == 0) return exactCopy(reportPath_);
+        if (std::strcmp(p.name, "report_file") == 0) return exactCopy("report.txt");
         return exactCopy(plan_.strings == Strings::usual ? "12345678" : "1,5a\xFF-\x1B?");
     }
     uint32_t number(std::size_t, const Parameter&) override { return plan_.number; }
@@ -77,7 +77,6 @@ public:
 
 private:
     Plan plan_;
-    std::string reportPath_;
 };
 
 // What a call did: its result and the frames it put on the line.
@@ -87,23 +86,14 @@ struct Call {
 };
 
 // The library reads "moeda" from the current directory and writes reports
-// where it is told: all of it happens in a fresh directory.
+// where it is told: all of it happens in a scratch directory.
 class BadInput : public ::testing::TestWithParam<const ExportCall*> {
 protected:
     static void SetUpTestSuite() {
-        previous_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/ecf-badinput-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        directory_ = pattern;
-        std::filesystem::current_path(directory_);
-        const char names[42] = "REAL\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0REAIS";
-        std::ofstream("moeda", std::ios::binary).write(names, sizeof names);
+        directory_ = std::make_unique<ecf::test::InScratchDir>();
+        ecf::test::writeCurrencyNames("REAL", "REAIS");
     }
-    static void TearDownTestSuite() {
-        std::filesystem::current_path(previous_);
-        std::error_code ignored;
-        std::filesystem::remove_all(directory_, ignored);
-    }
+    static void TearDownTestSuite() { directory_.reset(); }
     void SetUp() override { ASSERT_TRUE(GetParam()->present) << GetParam()->name << " is missing"; }
 
     // Calls the export once, every exchange answered by `answer`, and checks
@@ -111,7 +101,7 @@ protected:
     static Call run(const Plan& plan, const Answer& answer = zeros(), const std::string& what = "") {
         const ExportCall& call = *GetParam();
         ecf::scripted::setAnswers(std::vector<Answer>(16, answer));
-        PlannedArguments arguments(plan, (directory_ / "report.txt").string());
+        PlannedArguments arguments(plan);
         const ecf::calls::Outcome outcome = call.call(arguments);
         const std::vector<ecf::scripted::Exchange> exchanges = ecf::scripted::takeExchanges();
         EXPECT_EQ(ecf::calls::callFault(call, outcome, exchanges, arguments), "") << what;
@@ -121,12 +111,8 @@ protected:
     }
     static Answer zeros() { return Answer{ecf::link::OpenError::none, 0, Bytes(1024, 0)}; }
 
-    static std::filesystem::path previous_;
-    static std::filesystem::path directory_;
+    static inline std::unique_ptr<ecf::test::InScratchDir> directory_;
 };
-
-std::filesystem::path BadInput::previous_;
-std::filesystem::path BadInput::directory_;
 
 // Each pair of plans must put the same frames on the line and give the same result.
 TEST_P(BadInput, NullAndHugeArgumentsGoOutAsTheirPlainCounterparts) {

@@ -26,7 +26,6 @@ protected:
     ScopedEnv env{"ECF_COM1", peer.path()};
     void SetUp() override {
         CurrencyDir::SetUp();
-        writeNames("REAL", "REAIS");
         ChangePort(0);
     }
 };

@@ -16,10 +16,6 @@ using ecf::test::sp;
 
 class Composition : public ecf::test::CurrencyDir {
 protected:
-    void SetUp() override {
-        CurrencyDir::SetUp();
-        writeNames("REAL", "REAIS");
-    }
     static Cheque compose(BuscaLayout table, uint32_t bank, const char* value, const char* payee,
                           const char* city, const char* date, const char* freeText) {
         Cheque cheque;

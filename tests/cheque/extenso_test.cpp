@@ -12,6 +12,8 @@ namespace {
 
 using ecf::cheque::EstadoExtenso;
 using ecf::cheque::Extenso;
+using ecf::test::writeCurrencyFile;
+using ecf::test::writeCurrencyNames;
 
 // "1 234 567,89" as the 14-character amount "00000123456789".
 std::string amount(const std::string& figures) {
@@ -31,13 +33,9 @@ struct Words {
     std::string line2;
 };
 
+// "REAL" and "REAIS": 4 and 5 characters, no trailing space.
 class ExtensoTest : public ecf::test::CurrencyDir {
 protected:
-    void SetUp() override {
-        CurrencyDir::SetUp();
-        writeNames("REAL", "REAIS");  // 4 and 5 characters, no trailing space
-    }
-
     static Words run(const std::string& amount14, int32_t width1 = 54, int32_t width2 = 69) {
         EstadoExtenso e;
         e.LarguraLinha1 = width1;
@@ -151,7 +149,7 @@ TEST_F(ExtensoTest, TheCurrencyFile) {
     std::remove("moeda");
     EXPECT_EQ(run(amount("0,00")).result, 22);
 
-    writeNames("REAL", "REAIS");
+    writeCurrencyNames("REAL", "REAIS");
     EXPECT_EQ(words("2,00"), "( DOIS REAIS) ");
     writeCurrencyFile("ABC");
     EXPECT_EQ(words("1,00"), "( UM ABCL) ");
@@ -168,7 +166,6 @@ TEST_F(ExtensoTest, NamesWithoutTheirNulStopAtTwentyOneBytes) {
     writeCurrencyFile(std::string(21, 'S') + std::string(21, 'P'));
     EXPECT_EQ(words("1,00"), "( UM " + std::string(21, 'S') + ") ");
     EXPECT_EQ(words("2,00"), "( DOIS " + std::string(21, 'P') + ") ");
-    writeNames("REAL", "REAIS");
 }
 
 }  // namespace

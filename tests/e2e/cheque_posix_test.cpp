@@ -7,15 +7,8 @@ namespace {
 
 using namespace ecf::e2e;
 
-std::string sp(std::size_t n) { return std::string(n, ' '); }
-
-class Cheques : public ecf::test::CurrencyDir {
-protected:
-    void SetUp() override {
-        CurrencyDir::SetUp();
-        writeNames("REAL", "REAIS");
-    }
-};
+using ecf::test::sp;
+using Cheques = ecf::test::CurrencyDir;
 
 TEST_F(Cheques, ComposedChequesFollowTheirBanksLayout) {
     struct Case {

@@ -1,5 +1,6 @@
-// A directory of its own for a test, removed with everything in it, and the
-// two file helpers tests keep needing beside it.
+// A directory of its own for a test, removed with everything in it; the same
+// as the current directory for a while; and the two file helpers tests keep
+// needing beside it.
 #pragma once
 
 #include <filesystem>
@@ -31,6 +32,23 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// The current directory moved into a scratch directory for the object's life
+// (for what the library reads from or writes to the current directory).
+class InScratchDir {
+public:
+    InScratchDir() { std::filesystem::current_path(dir_.path()); }
+    ~InScratchDir() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+    }
+    InScratchDir(const InScratchDir&) = delete;
+    InScratchDir& operator=(const InScratchDir&) = delete;
+
+private:
+    std::filesystem::path previous_ = std::filesystem::current_path();
+    ScratchDir dir_;
 };
 
 inline std::string contentsOf(const std::filesystem::path& path) {
