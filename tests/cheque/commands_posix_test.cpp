@@ -36,15 +36,16 @@ TEST_F(ChequeCommands, LinhaChequeSendsTheLastDigitOfItsAdvanceAndEightyColumns)
         uint32_t advance;
         const char* text;
         std::string record;
+        uint8_t status;  // the printer's answer, returned as it is
     } cases[] = {
-        {3, "", lineRecord('3', "")},
-        {12, "VALOR", lineRecord('2', "VALOR")},
-        {static_cast<uint32_t>(-7), nullptr, lineRecord('9', "")},
-        {UINT32_MAX, longText.c_str(), lineRecord('5', std::string(80, 'A'))},
+        {3, "", lineRecord('3', ""), 0x00},
+        {12, "VALOR", lineRecord('2', "VALOR"), 0x7F},
+        {static_cast<uint32_t>(-7), nullptr, lineRecord('9', ""), 0x80},
+        {UINT32_MAX, longText.c_str(), lineRecord('5', std::string(80, 'A')), 0xFF},
     };
     for (const auto& c : cases) {
-        peer.serve({{kLineFrame, {0x00}}});
-        EXPECT_EQ(ecfLinhaCheque(c.advance, c.text), 0);
+        peer.serve({{kLineFrame, {c.status}}});
+        EXPECT_EQ(ecfLinhaCheque(c.advance, c.text), c.status);
         EXPECT_EQ(recordsOf(peer.wait(), kLineFrame), std::vector<std::string>{c.record});
     }
 }

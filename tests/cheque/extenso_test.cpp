@@ -102,34 +102,32 @@ TEST_F(ExtensoTest, SpacesAndOtherNonDigitsCountAsZero) {
     EXPECT_EQ(run("1", 300).line1.substr(0, 26), "( CEM BILH\xE5" "ES DE  REAIS) *");
 }
 
-TEST_F(ExtensoTest, LineOneTakesAWordThatEndsOnItsWidthButNotOneMore) {
-    // "( UM REAL) " is 11 characters: the closing ") " brings the count to 11.
-    const Words fits = run(amount("1,00"), 11, 20);
-    EXPECT_EQ(fits.line1, "( UM REAL) *");
-    EXPECT_EQ(fits.line2, std::string(21, '*'));
-
-    const Words moves = run(amount("1,00"), 10, 20);
-    EXPECT_EQ(moves.line1, "( UM REAL--");
-    EXPECT_EQ(moves.line2, filled(") ", 21, '*'));
-}
-
-TEST_F(ExtensoTest, LineTwoDoesNotCountItsFirstWordAndMustStayBelowItsWidth) {
-    // Line 1 of width 1 takes nothing: "( " opens line 2 uncounted, and the
-    // words after it, "UM REAL) ", count 9.
-    EXPECT_EQ(run(amount("1,00"), 1, 10).line2, "( UM REAL) ");
-    EXPECT_EQ(run(amount("1,00"), 1, 9).result, 23);
-    EXPECT_EQ(run(amount("1,00"), 1, 10).line1, "--");
-
-    // A long first word makes line 2 longer than its width + 1, uncut, unfilled.
-    const Words w = run(amount("1 200,00"), 10, 8);
-    EXPECT_EQ(w.result, 0);
-    EXPECT_EQ(w.line1, "( UM MIL, -");
-    EXPECT_EQ(w.line2, "DUZENTOS REAIS) ");
+// Line 1 takes a word that ends on its width but not one more; line 2 does
+// not count its first word, and a long one makes it longer than its width + 1,
+// uncut and unfilled.
+TEST_F(ExtensoTest, WordsBreakBetweenTheLinesByTheirWidths) {
+    const struct {
+        const char* figures;
+        int32_t width1, width2;
+        std::string line1, line2;
+    } cases[] = {
+        {"1,00", 11, 20, "( UM REAL) *", std::string(21, '*')},  // ") " brings the count to 11
+        {"1,00", 10, 20, "( UM REAL--", filled(") ", 21, '*')},
+        {"1,00", 1, 10, "--", "( UM REAL) "},  // "( " opens line 2 uncounted; then 9
+        {"1 200,00", 10, 8, "( UM MIL, -", "DUZENTOS REAIS) "},
+    };
+    for (const auto& c : cases) {
+        const Words w = run(amount(c.figures), c.width1, c.width2);
+        EXPECT_EQ(w.result, 0) << c.line1;
+        EXPECT_EQ(w.line1, c.line1);
+        EXPECT_EQ(w.line2, c.line2) << c.line1;
+    }
 }
 
 TEST_F(ExtensoTest, TooManyWordsGive23AndAnyWidthIsSafe) {
     EXPECT_EQ(run(amount("777 777 777 777,77")).result, 23);
     EXPECT_EQ(run(amount("1 234 567,89"), 54, 10).result, 23);
+    EXPECT_EQ(run(amount("1,00"), 1, 9).result, 23) << "line 2 must stay below its width";
     const int32_t widths[] = {INT32_MIN, -100, -1, 0, 1, 1000, INT32_MAX};
     for (int32_t w1 : widths) {
         for (int32_t w2 : widths) {
