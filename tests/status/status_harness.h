@@ -113,21 +113,23 @@ struct OutBuffers {
     }
 };
 
-// A printer on COM1 that answers each query frame (ESC, 4 bytes, checksum).
+// A printer on COM1 that answers each query frame (ESC, 4 bytes, checksum);
+// `wire` holds the last frame it read.
 class StatusTest : public PrinterOnCom1 {
 protected:
     static constexpr std::size_t kQueryFrame = 6;
+    Bytes wire;
 
     std::string textOf(const Export& e, const Bytes& reply, uint8_t index = 1) {
         peer.serve({{kQueryFrame, reply}});
         const std::string text = e.text(index);
-        peer.wait();
+        wire = peer.wait();
         return text;
     }
     int32_t paramsOf(const Export& e, const Bytes& reply, OutBuffers& out, uint8_t index = 1) {
         peer.serve({{kQueryFrame, reply}});
         const int32_t result = e.param(index, out.ptrs.data());
-        peer.wait();
+        wire = peer.wait();
         return result;
     }
 };
