@@ -40,10 +40,8 @@ inline bool printed(const std::string& paper, const std::string& text) {
 
 // A value as the printer's replies carry it: decimal digits, leading zeros.
 inline std::string digits(uint64_t value, std::size_t width) {
-    std::string s(width, '0');
-    for (std::size_t i = width; i > 0 && value > 0; --i, value /= 10)
-        s[i - 1] = static_cast<char>('0' + value % 10);
-    return s;
+    const std::string s = std::to_string(value);
+    return s.size() >= width ? s.substr(s.size() - width) : std::string(width - s.size(), '0') + s;
 }
 
 // The printer's own date and time texts: dd/mm/yy (or yyyy), hh:mm.

@@ -1,6 +1,5 @@
 // Programming the printer through the library's exports: tables, codes, the
-// clock, the header and the owner, seen in the simulated printer's model; and
-// the printer's refusals, which reach the caller unchanged.
+// clock, the header and the owner, seen in the simulated printer's model.
 #include <array>
 #include <tuple>
 
@@ -9,7 +8,6 @@
 namespace {
 
 using namespace ecf::e2e;
-using ecfsim::Fault;
 
 TEST(Programming, TablesAndCodesLandInThePrinter) {
     SimFixture sim;
@@ -109,65 +107,6 @@ TEST(Programming, HeaderAndCompanyDescription) {
     EXPECT_EQ(m.owners[1].cgc + m.owners[1].ie, "12.345.678/0002-71" "123.456.789.013");
     EXPECT_EQ(m.owners[1].name, "COMERCIAL BOM PRECO EIRELI-ME/") << "thirty characters";
     EXPECT_EQ(m.companyName, m.owners[1].name);
-}
-
-// A day's refusals, each answered by the printer for the field or the state
-// the export's record gave it, and each leaving the day to go on. (The
-// printer's own tests hold every refusal of its state machine.)
-TEST(Programming, RefusalsComeBackUnchangedAndTheDayGoesOn) {
-    SimFixture sim;
-    auto expectRefused = [&sim](int32_t result, Status expected) {
-        EXPECT_EQ(result, refused(expected));
-        EXPECT_EQ(sim.model().lastStatus, static_cast<uint8_t>(expected)) << "what the printer answered";
-    };
-    expectRefused(ecfVendaItem("X", "100", 9), Status::notProgrammed);
-    expectRefused(ecfVendaItem("X", "12A", 1), Status::badField);
-    expectRefused(ecfAcertaData(31, 2, 30, 10, 0, 0), Status::badClock);
-    expectRefused(ecfCargaAliqSelect("3", "X", "1000"), Status::badField);
-    expectRefused(ecfInicCupomNFiscal(5), Status::notProgrammed);
-    EXPECT_EQ(sim.model().counters.coo, 0u) << "nothing printed";
-    ASSERT_EQ(ecfVendaItem("BALA DE GOMA", "100", 1), 0);
-    expectRefused(ecfCancItem("7"), Status::itemNotFound);
-    expectRefused(ecfDescItem(0, "1", "100"), Status::amountTooLarge);
-    expectRefused(ecfCancAcresDescSubTotal(1, 0, "DESCONTO", "10"), Status::noSubtotal);
-    expectRefused(ecfLeituraX(""), Status::documentOpen);
-    ASSERT_EQ(ecfSubTotal(), 0);
-    expectRefused(ecfPagamento(2, "", "101", 0), Status::amountTooLarge);
-    ASSERT_EQ(ecfPagamento(2, "", "60", 0), 0);
-    expectRefused(ecfFimTrans(""), Status::notFullyPaid);
-    ASSERT_EQ(ecfPagamento(1, "", "40", 0), 0);
-    ASSERT_EQ(ecfFimTrans(""), 0);
-    expectRefused(ecfDescriEmpresa("OUTRA", "99.999.999/0001-99", "1"), Status::dayHasMovement);
-    ASSERT_EQ(ecfReducaoZ(""), 0);
-    expectRefused(ecfVendaItem("X", "100", 1), Status::dayClosed);
-    EXPECT_EQ(sim.model().counters.ccf, 1u);
-    EXPECT_EQ(sim.model().reductions.at(0).total, 100);
-}
-
-// Whatever byte the printer answers reaches the caller as it is, in every
-// result width.
-TEST(Programming, AnyStatusByteReachesTheCaller) {
-    struct Case {
-        const char* name;
-        int32_t (*command)();
-    };
-    const Case cases[] = {
-        {"ecfVendaItem", [] { return ecfVendaItem("X", "1", 1); }},
-        {"ecfPagamento", [] { return ecfPagamento(1, "", "1", 0); }},
-        {"ecfImpLinha", [] { return ecfImpLinha("X"); }},
-        {"ecfCargaTabAliq", [] { return ecfCargaTabAliq(1, "1"); }},
-        {"ecfGrava", [] { return int32_t{ecfGrava("", "", "")}; }},
-        {"ecfDescriEmpresa", [] { return int32_t{ecfDescriEmpresa("", "", "")}; }},
-        {"ecfLinhaCheque", [] { return ecfLinhaCheque(0, ""); }},
-    };
-    SimFixture sim;
-    for (const Case& c : cases) {
-        for (uint32_t byte : {1u, 127u, 128u, 255u}) {
-            sim.inject({Fault::Kind::status, byte});
-            EXPECT_EQ(c.command(), static_cast<int32_t>(byte)) << c.name;
-        }
-    }
-    EXPECT_EQ(sim.model().counters.coo, 0u) << "no refused command was carried out";
 }
 
 }  // namespace

@@ -9,9 +9,7 @@ namespace {
 
 using namespace ecf::e2e;
 
-std::string pad(const std::string& s, std::size_t width) {
-    return s.size() >= width ? s.substr(0, width) : s + std::string(width - s.size(), ' ');
-}
+using ecf::test::pad;
 std::string text(const char* s) { return s; }
 
 // The state, the last status byte and the flags of the printer status.
