@@ -17,12 +17,8 @@ using namespace ecf::test;
 
 class FiscalDataExports : public PrinterOnCom1 {
 protected:
-    fs::path file = fs::temp_directory_path() / "ecf_exports_report.txt";
-    void SetUp() override {
-        PrinterOnCom1::SetUp();
-        fs::remove(file);
-    }
-    void TearDown() override { fs::remove(file); }
+    ScratchDir scratch;
+    fs::path file = scratch.path() / "report.txt";
 };
 
 // f, the code, the mode, 12 bytes of dates (or 0x00), 8 of reduction digits (or 0x00).
@@ -65,14 +61,6 @@ TEST_F(FiscalDataExports, PrintedReadOutIsOneCommandAndWritesNoFile) {
         EXPECT_EQ(hex(peer.wait()), hex(frameOf(selection))) << int{mode};
         EXPECT_FALSE(fs::exists(file));
     }
-}
-
-TEST_F(FiscalDataExports, ReadOutOverTheLineAsksTheCountsThenReadsOut) {
-    peer.serve({{25, bytesOf(countReply("00", "0000"))}, {25, bytesOf(readOutReply({}, {}))}});
-    EXPECT_EQ(ecfLeitMemFisc(3, "010298", "310399", 0, 0, file.string().c_str()), 0);
-    EXPECT_EQ(hex(peer.wait()), hex(frameOf(record('&', 3, "010298310399", ""))) + " " +
-                                    hex(frameOf(record('\x15', 3, "010298310399", ""))));
-    EXPECT_EQ(contentsOf(file), contentsOf(fs::path(ECF_TEST_DATA_DIR) / "fiscaldata/empty.txt"));
 }
 
 // Lines laid out by the report's columns: owner lines are 83 characters and
