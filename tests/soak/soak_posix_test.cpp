@@ -42,10 +42,6 @@ long residentKiB() {
     return -1;
 }
 
-#ifndef ECF_SIM_PROGRAM
-#define ECF_SIM_PROGRAM ""  // built without the simulator: the soak is skipped
-#endif
-
 struct Step {
     const char* name;
     std::function<bool()> succeeds;
@@ -75,7 +71,6 @@ std::vector<Step> aDayAtTheTill() {
 }
 
 TEST(Soak, TwentyThousandExchangesWithoutAFailureALeakOrGrowth) {
-    if (std::string(ECF_SIM_PROGRAM).empty()) GTEST_SKIP() << "built without the simulator";
     ecf::test::SimProcess printer(ECF_SIM_PROGRAM, {"--paper", "/dev/null"});
     ASSERT_FALSE(printer.path().empty()) << "ecf-sim did not start";
     ecf::test::ScopedEnv port("ECF_COM1", printer.path());
