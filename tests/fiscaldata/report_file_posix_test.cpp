@@ -167,6 +167,12 @@ TEST(ReportFile, SurvivesAPowerCutRightAfterTheCall) {
     ASSERT_TRUE(disk.crashAndMountAgain());
     EXPECT_TRUE(contentsOf(disk.file("new.txt")) == report) << "a new report";
     EXPECT_TRUE(contentsOf(disk.file("earlier.txt")) == report) << "a report that replaced another";
+
+    // One the disk cannot hold leaves the earlier report, and nothing beside it.
+    EXPECT_FALSE(replaceFileWith(disk.file("earlier.txt").c_str(), std::string(40 << 20, 'x')));
+    EXPECT_TRUE(contentsOf(disk.file("earlier.txt")) == report);
+    for (const auto& e : fs::directory_iterator(disk.file("")))
+        EXPECT_NE(e.path().filename().string().rfind(".ecf-report-", 0), 0u) << e.path();
 }
 
 }  // namespace
