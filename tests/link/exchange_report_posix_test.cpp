@@ -56,7 +56,6 @@ class ExchangeReport : public CurrencyDir {
 protected:
     void SetUp() override {
         CurrencyDir::SetUp();
-        writeNames("REAL", "REAIS");
         ChangePort(0);
         ASSERT_EQ(ecf_set_trace("trace.log"), 0);
     }
