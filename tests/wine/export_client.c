@@ -1,22 +1,18 @@
 /*
- * export_client: calls every export of the library the way a legacy
- * point-of-sale program does: it loads the library by name, finds each export
- * by its undecorated name and calls it through a function-pointer type of its
- * own, generated from the export list (cmake/ExportClient.cmake). On 32-bit
- * Windows that type is stdcall, and the stack pointer read before and after
- * every call must be the same: an export compiled cdecl, or one whose .def
- * entry pops a different number of bytes, moves it.
+ * export_client: calls every export the way a legacy point-of-sale program
+ * does: loads the library by name ("ecf.dll" or "libecf.so" unless --library
+ * names one), finds each export by its undecorated name and calls it through
+ * a function-pointer type generated from the export list
+ * (cmake/ExportClient.cmake). On 32-bit Windows that type is stdcall, and the
+ * stack pointer must be the same before and after every call: an export
+ * compiled cdecl, or a .def entry popping other bytes, moves it.
  *
  *     export_client [--library PATH] RESULTS_FILE
  *
- * The exports are called once each, in the order of the list, with the
- * arguments of the table below (exports it does not name take 1 for numbers
- * and "" for strings), against whatever printer is on COM1. RESULTS_FILE
- * gets one line per export: its result or text, and what it wrote into the
- * caller's buffers. Built for Windows and natively against libecf.so, the two
- * builds must write the same file for the same printer. The library is
- * "ecf.dll" (beside the program) or "libecf.so" unless --library names one.
- *
+ * Each export is called once, in the list's order, with the arguments of the
+ * table below (others take 1 and ""), against the printer on COM1.
+ * RESULTS_FILE gets one line per export: its result or text and what it wrote
+ * into the caller's buffers; the DLL's and libecf.so's must be the same.
  * Exit status: 0 when every export was found, kept the stack pointer and
  * wrote nothing past its buffers; 1 otherwise; 2 on bad usage.
  */
@@ -101,8 +97,8 @@ static const struct {
 enum { ARGUMENT_ROWS = sizeof kArguments / sizeof kArguments[0] };
 
 /* Buffers get this many bytes of filler past their capacity, which the
- * export must leave alone. */
-enum { SLACK = 16, FILLER = 0x5A };
+ * export must leave alone; no capacity of the list is over LARGEST. */
+enum { SLACK = 16, FILLER = 0x5A, LARGEST = 256 };
 
 static int failures;
 
@@ -144,21 +140,17 @@ static int takeArguments(const Export* e, char* text, Call* c) {
     return fields <= inputs;
 }
 
+/* The export's row of the table, marked used; a row never used names an
+ * export the list no longer has. */
+static int rowUsed[ARGUMENT_ROWS];
 static const char* argumentsOf(const char* name) {
     size_t i;
-    for (i = 0; i < ARGUMENT_ROWS; ++i)
-        if (strcmp(kArguments[i].name, name) == 0) return kArguments[i].arguments;
-    return NULL;
-}
-
-/* A name in the table that the list no longer has is a stale table. */
-static void checkTableNames(void) {
-    size_t i, j;
     for (i = 0; i < ARGUMENT_ROWS; ++i) {
-        for (j = 0; j < kExportCount && strcmp(kExports[j].name, kArguments[i].name) != 0; ++j) {
-        }
-        if (j == kExportCount) fail(kArguments[i].name, "in the argument table, not in the list");
+        if (strcmp(kArguments[i].name, name) != 0) continue;
+        rowUsed[i] = 1;
+        return kArguments[i].arguments;
     }
+    return NULL;
 }
 
 static void writeEscaped(FILE* out, const char* text, size_t length) {
@@ -175,7 +167,7 @@ static void writeEscaped(FILE* out, const char* text, size_t length) {
 }
 
 /* What the export left in the caller's buffers; a write past a buffer's
- * capacity fails the run. */
+ * capacity, or a string not ended inside it, fails the run. */
 static void writeBuffers(FILE* out, const Export* e, const Call* c) {
     size_t k, i;
     for (k = 0; k < e->parameterCount; ++k) {
@@ -201,6 +193,11 @@ static void writeBuffers(FILE* out, const Export* e, const Call* c) {
                 break;
             }
         }
+        /* A buffer written to must hold a string ending inside it. */
+        for (i = 0; i < capacity && (unsigned char)b[i] == FILLER; ++i) {
+        }
+        if (p->kind == KIND_OUT && i < capacity && boundedLength(b, capacity) == capacity)
+            fail(e->name, "left a buffer unterminated");
         fprintf(out, " %s=", p->name);
         if (p->kind == KIND_OUTBYTE)
             fprintf(out, "0x%02X", (unsigned char)b[0]);
@@ -212,11 +209,13 @@ static void writeBuffers(FILE* out, const Export* e, const Call* c) {
 static void callExport(void* library, const Export* e, FILE* out) {
     Call c;
     char arguments[512] = "";
+    char buffers[MAX_PARAMETERS][LARGEST + SLACK];
     const char* given = argumentsOf(e->name);
     AnyFunction f = findExport(library, e->name);
     size_t k;
     char what[160];
     memset(&c, 0, sizeof c);
+    memset(buffers, FILLER, sizeof buffers);
     if (f == NULL) {
         fail(e->name, "not exported");
         return;
@@ -227,15 +226,8 @@ static void callExport(void* library, const Export* e, FILE* out) {
         return;
     }
     for (k = 0; k < e->parameterCount; ++k) {
-        const Parameter* p = &e->parameters[k];
-        const size_t size = (p->kind == KIND_OUTBYTE ? 1 : p->capacity) + SLACK;
-        if (p->kind != KIND_OUT && p->kind != KIND_OUTBYTE) continue;
-        c.buffers[k] = malloc(size);
-        if (c.buffers[k] == NULL) {
-            fail(e->name, "no memory");
-            goto release;
-        }
-        memset(c.buffers[k], FILLER, size);
+        if (e->parameters[k].capacity > LARGEST) fail(e->name, "a buffer larger than LARGEST");
+        c.buffers[k] = buffers[k];
     }
     c.info.size = sizeof c.info;
 
@@ -261,8 +253,6 @@ static void callExport(void* library, const Export* e, FILE* out) {
         printf("ok    %-26s %-10s %2u bytes of arguments%s\n", e->name, e->family,
                (unsigned)(4 * e->parameterCount), STACK_CHECKED ? ", stack pointer kept" : "");
     }
-release:
-    for (k = 0; k < e->parameterCount; ++k) free(c.buffers[k]);
 }
 
 #if STACK_CHECKED
@@ -284,14 +274,9 @@ static long stackMovedBy(AnyFunction f) {
 static int stackReadsWork(void) {
     const long good = stackMovedBy((AnyFunction)popsItsArguments);
     const long bad = stackMovedBy((AnyFunction)leavesItsArguments);
-    if (good == 0 && bad == -8) {
-        printf("ok    the stack reads see a cdecl callee called as stdcall (-8 bytes) "
-               "and a stdcall one (0)\n");
-        return 1;
-    }
-    printf("FAIL  the stack reads cannot tell the callees apart: stdcall %ld, cdecl %ld bytes\n",
-           good, bad);
-    return 0;
+    printf("%s the stack reads see a stdcall callee (%ld bytes, want 0) and a cdecl one called "
+           "as stdcall (%ld, want -8)\n", good == 0 && bad == -8 ? "ok   " : "FAIL ", good, bad);
+    return good == 0 && bad == -8;
 }
 #else
 static int stackReadsWork(void) { return 1; }
@@ -322,8 +307,9 @@ int main(int argc, char** argv) {
         printf("FAIL  %s cannot be written\n", resultsPath);
         return 1;
     }
-    checkTableNames();
     for (i = 0; i < kExportCount; ++i) callExport(library, &kExports[i], out);
+    for (i = 0; i < ARGUMENT_ROWS; ++i)
+        if (!rowUsed[i]) fail(kArguments[i].name, "in the argument table, not in the list");
     if (fclose(out) != 0) fail(resultsPath, "not written whole");
     printf("%lu exports called, %d failed\n", (unsigned long)kExportCount, failures);
     return failures == 0 ? 0 : 1;
