@@ -53,5 +53,4 @@ private:
     Bytes received_;
 };
 
-
 }  // namespace ecf::test

@@ -18,13 +18,13 @@
 
 namespace ecf::test {
 
-// A scripted printer on COM1, selected for the test.
-class PrinterOnCom1 : public ::testing::Test {
-protected:
+// A scripted printer on COM1, selected while the object lives.
+struct ScriptedCom1 {
     PtyPeer peer;
     ScopedEnv env{"ECF_COM1", peer.path()};
-    void SetUp() override { ChangePort(0); }
+    ScriptedCom1() { ChangePort(0); }
 };
+class PrinterOnCom1 : public ::testing::Test, protected ScriptedCom1 {};
 
 // What arrived, cut into frames of one length: their records, each frame
 // checked for its ESC and its checksum.
@@ -50,9 +50,8 @@ struct WireCase {
 // with a status byte of its own, so that a stray byte after any frame shows
 // in the next one and each export must return the byte unchanged.
 inline void expectOnTheWire(const std::vector<WireCase>& cases) {
-    PtyPeer peer;
-    ScopedEnv env("ECF_COM1", peer.path());
-    ChangePort(0);
+    ScriptedCom1 com1;
+    PtyPeer& peer = com1.peer;
     std::vector<PtyPeer::Step> script;
     for (std::size_t i = 0; i < cases.size(); ++i)
         script.push_back({frameOf(cases[i].record).size(), {static_cast<uint8_t>(0x80 + i)}});
