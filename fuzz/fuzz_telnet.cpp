@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "link/port_url.h"
@@ -23,32 +24,25 @@ void check(bool rule) {
     if (!rule) std::abort();
 }
 
-struct Outcome {
-    Bytes data, answers;
-    bool serving;
-    bool refused;
-    std::optional<uint8_t> modem;
-};
+// What the client made of a stream: the line's bytes, its answers, whether
+// the server serves the port or refused it, the modem state.
+using Outcome = std::tuple<Bytes, Bytes, bool, bool, std::optional<uint8_t>>;
 
 Outcome readAll(const Bytes& in, const std::vector<std::size_t>& cuts) {
     telnet::Client client;
-    Bytes start;
+    Bytes start, data, answers;
     client.start(start);
-    Outcome o;
     std::size_t from = 0;
     for (std::size_t cut : cuts) {
         const std::size_t to = cut < in.size() ? (cut > from ? cut : from) : in.size();
-        Bytes data(to - from);
-        const std::size_t n = client.read(in.data() + from, to - from, data.data());
+        Bytes piece(to - from);
+        const std::size_t n = client.read(in.data() + from, to - from, piece.data());
         check(n <= to - from);
-        o.data.insert(o.data.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+        data.insert(data.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(n));
         from = to;
     }
-    client.takeAnswers(o.answers);
-    o.serving = client.serving();
-    o.refused = client.comPortRefused();
-    o.modem = client.modemState();
-    return o;
+    client.takeAnswers(answers);
+    return {data, answers, client.serving(), client.comPortRefused(), client.modemState()};
 }
 
 }  // namespace
@@ -63,12 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     cuts.push_back(stream.size());
 
     const Outcome whole = readAll(stream, {stream.size()});
-    const Outcome pieces = readAll(stream, cuts);
-    check(whole.data == pieces.data && whole.answers == pieces.answers && whole.serving == pieces.serving &&
-          whole.refused == pieces.refused && whole.modem == pieces.modem);
-    check(whole.answers.size() <= telnet::Client::kAnswersKept && whole.answers.size() % 3 == 0);
-    for (std::size_t i = 0; i < whole.answers.size(); i += 3)
-        check(whole.answers[i] == telnet::kIac && whole.answers[i + 1] >= telnet::kWill);
+    check(whole == readAll(stream, cuts));
+    const Bytes& answers = std::get<1>(whole);
+    check(answers.size() <= telnet::Client::kAnswersKept && answers.size() % 3 == 0);
+    for (std::size_t i = 0; i < answers.size(); i += 3)
+        check(answers[i] == telnet::kIac && answers[i + 1] >= telnet::kWill);
 
     const std::string name(stream.begin(), stream.end());
     if (const auto url = ecf::link::parsePortUrl(name)) check(url->port != 0 && !url->host.empty());
