@@ -1,5 +1,6 @@
-// ecfLeitMemFisc over the line: the read-out asked for from the counts, the
-// report file byte for byte, and what is left behind when something fails.
+// The fiscal memory read-out over the line: the report file ecfLeitMemFisc
+// writes (asked for from the counts, byte for byte, nothing left behind when
+// something fails), and the last owner's CGC and IE taken from it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,12 +8,15 @@
 #include <string>
 
 #include "fiscaldata/fiscal_memory.h"
+#include "fiscaldata/taxpayer.h"
 #include "printer_script.h"
 #include "support/scratch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using ecf::fiscaldata::cgcIe;
+using ecf::fiscaldata::paramCgcIe;
 using ecf::fiscaldata::readOutToFile;
 using ecf::fiscaldata::Selection;
 using namespace ecf::test;
@@ -27,9 +31,9 @@ const std::vector<std::string> kReductions = {
     reductionRecord("0001", "0000", "01/02/98", "23:59", "00000000000001234,56"),
     reductionRecord("0002", "0000", "02/02/98", "23:58", "00000000000000000,00"),
     reductionRecord("0003", "0001", "03/02/98", "00:01", "1.234.567,89")};
-const std::string kOwnerWithNul = ownerRecord(std::string("12.3\0" "5.678/0001-90", 18),
-                                              "123.456\n789.012", "01/02/98", "08:30", "31/12/99",
-                                              "18:00");
+const std::string kCgcWithNul("12.3\0" "5.678/0001-90", 18);
+const std::string kOwnerWithNul =
+    ownerRecord(kCgcWithNul, "123.456\n789.012", "01/02/98", "08:30", "31/12/99", "18:00");
 const std::string kReductionWithNul =
     reductionRecord("0004", "0001", std::string("03\0" "02/98", 8), "00:01", "1234,56\n");
 
@@ -111,6 +115,72 @@ TEST_F(Report, FailuresLeaveAnEarlierReportAsItWas) {
         EXPECT_EQ(contentsOf(file), earlier) << c.what;
         EXPECT_EQ(filesInDir(), 1u) << c.what;
         EXPECT_FALSE(fs::exists(dir / "missing")) << c.what;
+    }
+}
+
+std::string owner(const std::string& cgc, const std::string& ie) {
+    return ownerRecord(cgc, ie, "01/01/98", "08:00", "31/12/98", "18:00");
+}
+
+TEST(Taxpayer, TheLastOwnerRecordIsRead) {
+    const struct {
+        const char* what;
+        std::string count, readOut;
+        uint32_t replyLength;
+        std::string text, cgc, ie;
+    } cases[] = {
+        {"one owner", countReply("01", "0000"),
+         readOutReply({owner("11.111.111/0001-11", "111.111.111.111")}, {}), 59 + 12,
+         "11.111.111/0001-11111.111.111.111", "11.111.111/0001-11", "111.111.111.111"},
+        {"three owners, one reduction", countReply("03", "0001"),
+         readOutReply({owner("A", "B"), owner("C", "D"), owner("33.333.333/0001-33", "333")},
+                      {kReductions[0]}),
+         3 * 59 + 41 + 32, "33.333.333/0001-33333            ", "33.333.333/0001-33",
+         "333            "},
+        {"NUL in the CGC", countReply("01", "0002"),
+         readOutReply({owner(kCgcWithNul, "444.444.444.444")}, {kReductions[0], kReductions[1]}),
+         59 + 2 * 41 + 32, "12.3444.444.444.444", kCgcWithNul, "444.444.444.444"},
+    };
+    for (const auto& c : cases) {
+        ScriptedPrinter textPrinter({c.count, c.readOut});
+        EXPECT_EQ(std::string(cgcIe(textPrinter)), c.text) << c.what;
+        ASSERT_EQ(textPrinter.exchanges.size(), 2u);
+        EXPECT_EQ(textPrinter.exchanges[1].replyLength, c.replyLength) << c.what;
+        EXPECT_EQ(hex(textPrinter.exchanges[0].frame),
+                  "1B 66 26 04 00 00 00 00 00 00 00 00 00 00 00 00 30 30 30 30 30 30 30 31 D4");
+        EXPECT_EQ(textPrinter.exchanges[1].frame[2], 0x15);
+
+        char cgc[19], ie[16];
+        ScriptedPrinter paramPrinter({c.count, c.readOut});
+        EXPECT_EQ(paramCgcIe(paramPrinter, cgc, ie), 0) << c.what;
+        EXPECT_EQ(std::string(cgc, 19), c.cgc + '\0') << c.what;
+        EXPECT_EQ(std::string(ie, 16), c.ie + '\0') << c.what;
+    }
+}
+
+TEST(Taxpayer, FailuresAndMissingOwnersLeaveTheOutputsAlone) {
+    const struct {
+        const char* what;
+        std::vector<std::string> answers;
+        int32_t result;
+        std::size_t exchanges;
+    } cases[] = {
+        {"no owner", {countReply("00", "0005")}, 67, 1},
+        {"negative owner count", {countReply(std::string("\0\0", 2), "0000")}, 67, 1},
+        {"negative reduction count", {countReply("01", "-000")}, 3, 1},
+        {"count query fails", {kBusy}, 1010, 1},
+        {"read-out fails", {countReply("02", "0000"), kBusy}, 1010, 2},
+    };
+    for (const auto& c : cases) {
+        ScriptedPrinter textPrinter(c.answers);
+        EXPECT_EQ(std::string(cgcIe(textPrinter)), "Erro: " + std::to_string(c.result)) << c.what;
+        EXPECT_EQ(textPrinter.exchanges.size(), c.exchanges) << c.what;
+
+        char cgc[19] = "untouched", ie[16] = "untouched";
+        ScriptedPrinter paramPrinter(c.answers);
+        EXPECT_EQ(paramCgcIe(paramPrinter, cgc, ie), c.result) << c.what;
+        EXPECT_STREQ(cgc, "untouched");
+        EXPECT_STREQ(ie, "untouched");
     }
 }
 
