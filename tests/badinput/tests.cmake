@@ -9,4 +9,3 @@ target_sources(test_badinput PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/export_calls.cp
 target_include_directories(test_badinput PRIVATE ${PROJECT_SOURCE_DIR}/fuzz/support)
 # Whole archive, so that the weakly referenced exports are all there.
 target_link_libraries(test_badinput PRIVATE -Wl,--whole-archive ecf_core -Wl,--no-whole-archive)
-target_compile_definitions(test_badinput PRIVATE ECF_EXPORTS_FILE="${ECF_EXPORTS_FILE}")

@@ -51,7 +51,8 @@ TEST_F(ChequeCommands, LinhaChequeSendsTheLastDigitOfItsAdvanceAndEightyColumns)
 }
 
 // Each export reads its own layout table; the five lines go in order, each
-// with its advance (line 4 of bank 294's second row goes back 7 lines).
+// with its advance (line 4 of bank 294's second row goes back 7 lines), until
+// one is refused.
 TEST_F(ChequeCommands, ACompleteChequeIsFiveLinesInOrder) {
     struct {
         int32_t (*command)(uint32_t, const char*, const char*, const char*, const char*,
@@ -80,14 +81,10 @@ TEST_F(ChequeCommands, ACompleteChequeIsFiveLinesInOrder) {
         EXPECT_EQ(c.command(c.bank, c.value, "FULANO", "SAO PAULO", "150399", "PAGAVEL"), 0);
         EXPECT_EQ(recordsOf(peer.wait(), kLineFrame), c.records) << c.bank;
     }
-}
-
-TEST_F(ChequeCommands, AFailingLineStopsTheCheque) {
+    // A line the printer refuses ends the cheque with its status.
     peer.serve({{kLineFrame, {0x00}}, {kLineFrame, {0x05}}});
     EXPECT_EQ(ecfImpCheque(4, "100", "", "", "010100", ""), 5);
-    const std::vector<std::string> sent = recordsOf(peer.wait(), kLineFrame);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0], lineRecord('1', sp(71) + "(1,00)"));
+    EXPECT_EQ(recordsOf(peer.wait(), kLineFrame).size(), 2u);
 }
 
 TEST_F(ChequeCommands, RefusedChequesSendNothing) {

@@ -23,10 +23,6 @@ std::string amount(const std::string& figures) {
     return std::string(14 - digits.size(), '0') + digits;
 }
 
-std::string filled(const std::string& text, std::size_t length, char fill) {
-    return text + std::string(length > text.size() ? length - text.size() : 0, fill);
-}
-
 struct Words {
     int32_t result;
     std::string line1;
@@ -75,6 +71,12 @@ TEST_F(ExtensoTest, GroupsScalesCurrencyAndCentavos) {
         {"101,00", "( CENTO E UM REAIS) "},
     };
     for (const auto& c : cases) EXPECT_EQ(words(c.figures), c.words) << c.figures;
+
+    // Spaces and other non-digits count as zeros; a short amount is read by
+    // position, the missing characters as zeros.
+    EXPECT_EQ(run("          0100", 300).line1.substr(0, 13), "( UM REAL) **");
+    EXPECT_EQ(run("ABCDEFGHIJKLMN", 300).line1.substr(0, 6), "( ) **");
+    EXPECT_EQ(run("1", 300).line1.substr(0, 26), "( CEM BILH\xE5" "ES DE  REAIS) *");
 }
 
 // Every word of the four word tables: "ddd" for digits 2 to 9, "1d" for the
@@ -95,13 +97,6 @@ TEST_F(ExtensoTest, EveryWordOfTheTables) {
         EXPECT_EQ(words("0,1" + std::string(1, char('0' + d))), "( " + std::string(teens[d]) + " CENTAVOS ) ");
 }
 
-TEST_F(ExtensoTest, SpacesAndOtherNonDigitsCountAsZero) {
-    EXPECT_EQ(run("          0100", 300).line1.substr(0, 13), "( UM REAL) **");
-    EXPECT_EQ(run("ABCDEFGHIJKLMN", 300).line1.substr(0, 6), "( ) **");
-    // A short amount is read by position; the missing characters count as zeros.
-    EXPECT_EQ(run("1", 300).line1.substr(0, 26), "( CEM BILH\xE5" "ES DE  REAIS) *");
-}
-
 // Line 1 takes a word that ends on its width but not one more; line 2 does
 // not count its first word, and a long one makes it longer than its width + 1,
 // uncut and unfilled.
@@ -112,7 +107,7 @@ TEST_F(ExtensoTest, WordsBreakBetweenTheLinesByTheirWidths) {
         std::string line1, line2;
     } cases[] = {
         {"1,00", 11, 20, "( UM REAL) *", std::string(21, '*')},  // ") " brings the count to 11
-        {"1,00", 10, 20, "( UM REAL--", filled(") ", 21, '*')},
+        {"1,00", 10, 20, "( UM REAL--", ") " + std::string(19, '*')},
         {"1,00", 1, 10, "--", "( UM REAL) "},  // "( " opens line 2 uncounted; then 9
         {"1 200,00", 10, 8, "( UM MIL, -", "DUZENTOS REAIS) "},
     };
@@ -147,6 +142,11 @@ TEST_F(ExtensoTest, TheCurrencyFile) {
     std::remove("moeda");
     EXPECT_EQ(run(amount("0,00")).result, 22);
 
+    // Names without their NUL stop at 21 bytes.
+    writeCurrencyFile(std::string(21, 'S') + std::string(21, 'P'));
+    EXPECT_EQ(words("1,00"), "( UM " + std::string(21, 'S') + ") ");
+    EXPECT_EQ(words("2,00"), "( DOIS " + std::string(21, 'P') + ") ");
+
     writeCurrencyNames("REAL", "REAIS");
     EXPECT_EQ(words("2,00"), "( DOIS REAIS) ");
     writeCurrencyFile("ABC");
@@ -158,12 +158,6 @@ TEST_F(ExtensoTest, TheCurrencyFile) {
     std::filesystem::create_directory("moeda");
     EXPECT_EQ(words("1,00"), "( UM ABCL) ");
 #endif
-}
-
-TEST_F(ExtensoTest, NamesWithoutTheirNulStopAtTwentyOneBytes) {
-    writeCurrencyFile(std::string(21, 'S') + std::string(21, 'P'));
-    EXPECT_EQ(words("1,00"), "( UM " + std::string(21, 'S') + ") ");
-    EXPECT_EQ(words("2,00"), "( DOIS " + std::string(21, 'P') + ") ");
 }
 
 }  // namespace

@@ -39,27 +39,12 @@ protected:
         ASSERT_EQ(sim.model().reductions.size(), 3u);
     }
 
-    // The report the application gets for these owners and reductions.
-    static std::string report(const Model& m, std::size_t firstReduction, std::size_t count) {
-        std::string r = "# **RELATORIO DA LEITURA DA MEMORIA FISCAL**\r\n"
-                        "\r\n# Relacao dos proprietarios anteriores\r\n\r\n"
-                        "#Numero de usuarios = " + std::to_string(m.owners.size()) + ". Total de " +
-                        std::to_string(count) + " registros\r\n\r\n"
-                        "#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\r\n\r\n";
-        for (const ecfsim::Owner& o : m.owners) {
-            r += o.cgc + "    " + o.ie + "    " + shortDate(o.start.date) + "    " + hhmm(o.start) +
-                 "        ";
-            r += o.ended ? shortDate(o.end.date) + "    " + hhmm(o.end) : std::string(8 + 4 + 5, ' ');
-            r += "\r\n";
-        }
-        r += "\r\n# Relacao das Reducoes\r\n# Reducao   Reinicio  Data\t Hora\tTotal\r\n\r\n";
-        for (std::size_t i = firstReduction; i < firstReduction + count; ++i) {
-            const ecfsim::Reduction& z = m.reductions[i];
-            r += "   " + digits(z.number, 4) + "     " + digits(z.restart, 4) + "  " + "    " +
-                 shortDate(z.when.date) + "  " + " " + hhmm(z.when) + "  " +
-                 digits(static_cast<uint64_t>(z.total), 20) + "  \r\n";
-        }
-        return r;
+    // A reduction as the report shows it (its layout is held byte for byte
+    // in the fiscal data tests): number, restart, date, time, total.
+    static std::string reductionLine(const ecfsim::Reduction& z) {
+        return "   " + digits(z.number, 4) + "     " + digits(z.restart, 4) + "      " +
+               shortDate(z.when.date) + "   " + hhmm(z.when) + "  " +
+               digits(static_cast<uint64_t>(z.total), 20) + "  \r\n";
     }
 };
 
@@ -87,7 +72,16 @@ TEST_F(FiscalData, TheReportFileHoldsTheSelectedReductions) {
         SCOPED_TRACE(c.name);
         const fs::path file = dir / "memoria.txt";
         ASSERT_EQ(ecfLeitMemFisc(c.mode, c.from, c.to, c.first, c.last, file.c_str()), 0);
-        EXPECT_EQ(ecf::test::contentsOf(file), report(m, c.firstReduction, c.count));
+        const std::string report = ecf::test::contentsOf(file);
+        EXPECT_TRUE(printed(report, "#Numero de usuarios = 2. Total de " + std::to_string(c.count)));
+        for (const ecfsim::Owner& o : m.owners)
+            EXPECT_TRUE(printed(report, o.cgc + "    " + o.ie + "    " + shortDate(o.start.date) + "    " +
+                                            hhmm(o.start)))
+                << report;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const bool selected = i >= c.firstReduction && i < c.firstReduction + c.count;
+            EXPECT_EQ(printed(report, reductionLine(m.reductions[i])), selected) << i << "\n" << report;
+        }
 
         char owners[3] = "?", reductions[5] = "?";
         ASSERT_EQ(ecfDispMemFisc(owners, reductions, c.mode, c.from, c.to, c.first, c.last), 0);

@@ -19,51 +19,40 @@ std::array<unsigned, 3> printerStatus() {
     return {state, status, flags};
 }
 
-// Two items of 10,00 (17 %) and 5,50 (12 %), subtotalled, 5,00 paid by cheque.
-void sellTwoItemsAndPayPartly() {
+// Two items of 10,00 (17 %) and 5,50 (12 %), 5,00 paid by cheque: the
+// queries in the middle of the receipt; then the rest paid, the drawer opened
+// and a withdrawal printed: the queries after it.
+TEST(Queries, InTheMiddleOfAReceiptAndAfterIt) {
+    SimFixture sim;
     ASSERT_EQ(ecfVendaItem("CAMISETA ALGODAO", "1000", 1), 0);
     ASSERT_EQ(ecfVendaItem("MEIA ESPORTIVA", "550", 2), 0);
     ASSERT_EQ(ecfSubTotal(), 0);
     ASSERT_EQ(ecfPagamento(2, "", "500", 0), 0);
-}
-
-TEST(Queries, InTheMiddleOfAReceipt) {
-    SimFixture sim;
-    sellTwoItemsAndPayPartly();
     EXPECT_EQ(ecfVendaItem("X", "1", 1), refused(Status::wrongState)) << "the last status: 10";
-    const Model m = sim.model();
+    Model m = sim.model();
     ASSERT_EQ(m.state, DocState::paying);
-    const std::string coo = digits(m.counters.coo, 4);
-    const std::string ccf = digits(m.counters.ccf, 6);
-    const std::string date = shortDate(m.receipt.opened.date);
+    const std::string receipt = "000002" + digits(m.counters.ccf, 6) + shortDate(m.receipt.opened.date);
 
-    EXPECT_EQ(text(ecfStatusCupom(0)), coo + "3" + "000002" + ccf + date + digits(1550, 21) + digits(500, 21));
+    EXPECT_EQ(text(ecfStatusCupom(0)),
+              digits(m.counters.coo, 4) + "3" + receipt + digits(1550, 21) + digits(500, 21));
     EXPECT_EQ(text(ecfStatusImp()), "03" "010" "100");
     EXPECT_EQ(text(ecfStatusPayTypes(2)), "S01" + pad("Cheque", 21) + digits(0, 21));
     EXPECT_EQ(text(ecfStatusTroco()), digits(0, 21) + digits(500, 21));
     EXPECT_EQ(printerStatus(), (std::array<unsigned, 3>{3, 10, 0x02}))
         << "paying; the refused item, which queries leave; the day has movement";
-}
 
-TEST(Queries, AfterTheSale) {
-    SimFixture sim;
-    sellTwoItemsAndPayPartly();
     ASSERT_EQ(ecfPagamento(1, "", "2000", 0), 0);
     ASSERT_EQ(ecfFimTrans(""), 0);
-    const uint32_t receiptCoo = sim.model().lastReceipt.coo;
+    const std::string voucherCoo = digits(sim.model().lastReceipt.coo, 7);
     ASSERT_EQ(ecfAbreGaveta(), 0);
     ASSERT_EQ(ecfInicCupomNFiscal(1), 0);
     ASSERT_EQ(ecfImpLinha("SANGRIA PARA O COFRE"), 0);
     ASSERT_EQ(ecfFimTrans(""), 0);
-
-    const Model m = sim.model();
-    const std::string coo = digits(m.counters.coo, 4);
-    const std::string ccf = digits(m.counters.ccf, 6);
-    const std::string date = shortDate(m.lastReceipt.opened.date);
+    m = sim.model();
     const std::string sangria = digits(m.documents[0].lastCoo, 19);
-    const std::string voucherCoo = digits(receiptCoo, 7);
 
-    EXPECT_EQ(text(ecfStatusCupom(0)), coo + "0" + "000002" + ccf + date + digits(1550, 21) + digits(2500, 21));
+    EXPECT_EQ(text(ecfStatusCupom(0)),
+              digits(m.counters.coo, 4) + "0" + receipt + digits(1550, 21) + digits(2500, 21));
     EXPECT_EQ(text(ecfStatusImp()), "00" "000" "100");
     EXPECT_EQ(text(ecfStatusAliquotas(1)), "T117,00%" + digits(1000, 17) + digits(170, 14));
     EXPECT_EQ(text(ecfStatusAliquotas(2)), "T112,00%" + digits(550, 17) + digits(66, 14));

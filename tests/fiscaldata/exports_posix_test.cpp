@@ -63,33 +63,23 @@ TEST_F(FiscalDataExports, PrintedReadOutIsOneCommandAndWritesNoFile) {
     }
 }
 
-// Lines laid out by the report's columns: owner lines are 83 characters and
-// reduction lines 62, with full-width fields.
-std::string line(std::size_t width, std::initializer_list<std::pair<std::size_t, std::string>> at) {
-    std::string s(width, ' ');
-    for (const auto& [column, text] : at) s.replace(column, text.size(), text);
-    return s + "\r\n";
-}
-
+// The largest read-out (20 owners, 9999 reductions) arrives whole and every
+// record reaches the file in its order.
 TEST_F(FiscalDataExports, LargestReadOutArrivesWholeAndIsWrittenWhole) {
-    std::vector<std::string> owners, reductions;
-    std::string expected = "#Numero de usuarios = 20. Total de 9999 registros\r\n\r\n";
-    expected += "#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\r\n\r\n";
-    for (int i = 10; i < 30; ++i) {
-        const std::string n = std::to_string(i);
-        owners.push_back(ownerRecord("CGC-" + n + "-..........", "IE-" + n + "-.........", "01/01/" + n,
-                                     "10:" + n, "31/12/" + n, "23:" + n));
-        const std::string& o = owners.back();
-        expected += line(83, {{0, o.substr(0, 18)}, {22, o.substr(18, 15)}, {41, o.substr(33, 8)},
-                              {53, o.substr(41, 5)}, {66, o.substr(46, 8)}, {78, o.substr(54, 5)}});
-    }
+    const std::vector<std::string> owners(
+        20, ownerRecord("12.345.678/0001-90", "123.456.789.012", "01/01/98", "10:00", "31/12/98", "23:00"));
+    std::string expected = "#Numero de usuarios = 20. Total de 9999 registros\r\n\r\n"
+                           "#\tCGC\t\tIE\t\t Data e hora de Inicio    Data e hora de Termino\r\n\r\n";
+    for (int i = 0; i < 20; ++i)
+        expected += "12.345.678/0001-90    123.456.789.012    01/01/98    10:00        31/12/98    23:00\r\n";
     expected += "\r\n# Relacao das Reducoes\r\n# Reducao   Reinicio  Data\t Hora\tTotal\r\n\r\n";
+    std::vector<std::string> reductions;
     for (int i = 1; i <= 9999; ++i) {
-        char n[5];
+        char n[5], line[80];
         std::snprintf(n, sizeof n, "%04d", i);
-        const std::string total = std::string(16, '0') + n;
-        reductions.push_back(reductionRecord(n, "0002", "28/02/99", "23:59", total));
-        expected += line(62, {{3, n}, {12, "0002"}, {22, "28/02/99"}, {33, "23:59"}, {40, total}});
+        reductions.push_back(reductionRecord(n, "0002", "28/02/99", "23:59", std::string(16, '0') + n));
+        std::snprintf(line, sizeof line, "   %s     0002      28/02/99   23:59  %020d  \r\n", n, i);
+        expected += line;
     }
     peer.serve({{25, bytesOf(countReply("20", "9999"))},
                 {25, bytesOf(readOutReply(owners, reductions))}});

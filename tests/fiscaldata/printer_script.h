@@ -56,23 +56,17 @@ inline std::string countReply(const std::string& owners, const std::string& redu
     return "\x06\x06\x06" + owners + reductions;
 }
 
-// A field of exactly `width` bytes: cut, or padded with `pad`.
-inline std::string fit(std::string s, std::size_t width, char pad = ' ') {
-    s.resize(width, pad);
-    return s;
-}
-
 inline std::string ownerRecord(const std::string& cgc, const std::string& ie, const std::string& start,
                                const std::string& startTime, const std::string& end,
                                const std::string& endTime) {
-    return fit(cgc, 18) + fit(ie, 15) + fit(start, 8) + fit(startTime, 5) + fit(end, 8) +
-           fit(endTime, 5);
+    return pad(cgc, 18) + pad(ie, 15) + pad(start, 8) + pad(startTime, 5) + pad(end, 8) +
+           pad(endTime, 5);
 }
 
 inline std::string reductionRecord(const std::string& number, const std::string& restart,
                                    const std::string& date, const std::string& time,
                                    const std::string& total) {
-    return fit(number, 4) + fit(restart, 4) + fit(date, 8) + fit(time, 5) + fit(total, 20);
+    return pad(number, 4) + pad(restart, 4) + pad(date, 8) + pad(time, 5) + pad(total, 20);
 }
 
 // The read-out reply around its records, with recognisable filler bytes.

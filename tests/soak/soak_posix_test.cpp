@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -44,7 +43,7 @@ long residentKiB() {
 
 struct Step {
     const char* name;
-    std::function<bool()> succeeds;
+    bool (*succeeds)();
 };
 
 bool notAnError(const char* text) { return text != nullptr && std::strncmp(text, "Erro", 4) != 0; }
@@ -83,7 +82,7 @@ TEST(Soak, TwentyThousandExchangesWithoutAFailureALeakOrGrowth) {
     std::string firstFailure;
     for (int x = 0; x < kExchanges; ++x) {
         const Step& step = steps[static_cast<std::size_t>(x) % steps.size()];
-        if (!step.succeeds() && failures++ == 0) firstFailure = step.name + (" at exchange " + std::to_string(x));
+        if (!step.succeeds() && failures++ == 0) firstFailure = step.name + (" at " + std::to_string(x));
         if (x == kWarmUp) residentAfterWarmUp = residentKiB();
     }
     const long residentAtEnd = residentKiB();
