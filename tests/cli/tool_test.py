@@ -9,35 +9,12 @@ import json
 import os
 import subprocess
 import tempfile
-import time
 import unittest
+
+from simulated_printer import SimulatedPrinter
 
 TOOL = os.environ.get("ECF_TOOL", "ecf")
 RECORDED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "sale.trace")
-
-
-class Printer:
-    """ecf-sim on a pseudo-terminal linked at a temporary path."""
-
-    def __init__(self, folder, name, *fault):
-        self.link = os.path.join(folder, name)
-        self.paper = os.path.join(folder, name + ".paper")
-        self.process = subprocess.Popen(
-            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper, *fault],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10
-        while not os.path.exists(self.link):
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                raise RuntimeError("ecf-sim did not start")
-            time.sleep(0.02)
-
-    def paper_text(self):
-        with open(self.paper, encoding="utf-8", errors="replace") as f:
-            return f.read()
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
 
 
 def run(*args, device=None, **env):
@@ -51,9 +28,9 @@ class ToolTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.TemporaryDirectory()
-        cls.printer = Printer(cls.folder.name, "com1")
-        cls.cut = Printer(cls.folder.name, "cut", "--fault", "cut")
-        cls.silent = Printer(cls.folder.name, "silent", "--fault", "silent")
+        cls.printer = SimulatedPrinter(cls.folder.name)
+        cls.cut = SimulatedPrinter(cls.folder.name, "cut", "--fault", "cut")
+        cls.silent = SimulatedPrinter(cls.folder.name, "silent", "--fault", "silent")
         # The silent printer costs the library's 25 s: asked now, judged last.
         cls.unanswered = subprocess.Popen([TOOL, "--json", "--device", cls.silent.link, "SubTotal"],
                                           stdout=subprocess.PIPE, stderr=subprocess.PIPE)

@@ -4,6 +4,8 @@
 // and the replies' contents are held against the library in tests/e2e.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "ecfsim/printer.h"
 #include "ecfsim/state_file.h"
 #include "records.h"
@@ -226,20 +228,16 @@ TEST_F(PrinterTest, TheFiscalMemoryHoldsTwentyOwners) {
 
 TEST_F(PrinterTest, SelectionsThatHoldNothing) {
     bringTo(kReduced);
-    auto reply = [](std::initializer_list<uint8_t> head, const std::string& rest) {
-        Bytes b(head.size() + rest.size());
-        std::copy(rest.begin(), rest.end(), std::copy(head.begin(), head.end(), b.begin()));
-        return b;
-    };
+    auto reply = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
     struct {
         const char* name;
         Bytes record;
         Bytes reply;
     } cases[] = {
-        {"a date not valid", r::selectByDate(0x26, 3, "320324", "170324"), reply({0x15, 0x26, 3}, "000000")},
-        {"mode 0", r::selectByNumber(0x26, 0, 1, 2), reply({0x15, 0x26, 0}, "000000")},
-        {"dates in 2023", r::selectByDate(0x26, 1, "010123", "311223"), reply({0x06, 0x26, 1}, "010000")},
-        {"read-out in mode 7", r::selectByNumber(0x15, 7, 1, 2), reply({}, "FM00 R0000\r\n")},
+        {"a date not valid", r::selectByDate(0x26, 3, "320324", "170324"), reply("\x15\x26\x03" "000000")},
+        {"mode 0", r::selectByNumber(0x26, 0, 1, 2), reply(std::string("\x15\x26\0", 3) + "000000")},
+        {"dates in 2023", r::selectByDate(0x26, 1, "010123", "311223"), reply("\x06\x26\x01" "010000")},
+        {"read-out in mode 7", r::selectByNumber(0x15, 7, 1, 2), reply("FM00 R0000\r\n")},
         {"read-out in mode 0", r::selectByNumber(0x15, 0, 1, 2), {uint8_t(Status::badField)}},
     };
     for (const auto& c : cases) EXPECT_EQ(ask(c.record), c.reply) << c.name;
@@ -250,13 +248,7 @@ TEST_F(PrinterTest, SelectionsThatHoldNothing) {
 TEST(PrinterRobustness, AnyRecordGetsAnAnswerOfItsLength) {
     TestClock clock;
     Printer printer(ecfsim::freshModel(kInstalled), [&clock] { return clock.seconds; });
-    uint64_t seed = 12345;
-    auto next = [&seed] {
-        seed ^= seed << 13;
-        seed ^= seed >> 7;
-        seed ^= seed << 17;
-        return seed;
-    };
+    std::mt19937_64 next(12345);
     const uint8_t alphabet[] = {'0', '1', '5', '9', ' ', 0x00, 0x01, 0x03, 'A', 'D', 'x', ',', 0xFF};
     std::vector<const ecfsim::CommandInfo*> commands;
     for (auto* c = ecfsim::commandsBegin(); c != ecfsim::commandsEnd(); ++c) commands.push_back(c);

@@ -32,7 +32,6 @@ public:
         b_[pos] = v;
         return *this;
     }
-    const Bytes& bytes() const { return b_; }
     operator const Bytes&() const { return b_; }
 
 private:

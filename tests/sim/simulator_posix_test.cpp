@@ -1,8 +1,7 @@
-#include <fcntl.h>
+// The simulator on a pseudo-terminal, spoken to frame by frame: its answers,
+// the faults it can be told to inject, its pacing, and a state file that
+// cannot be written.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,10 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
-#include <thread>
 #include <vector>
 
-#include "ecf.h"
 #include "ecfsim/state_file.h"
 #include "raw_line.h"
 #include "records.h"
@@ -58,12 +55,7 @@ TEST(SimulatorLine, AnswersEveryFrameAsTheFirmwareWould) {
         {"a wrong checksum", badChecksum, statusOf(Status::badChecksum)},
         {"an unknown code", {0x1B, 0x66, 0x02, 0x00, 0x00}, statusOf(Status::unknownCommand)},
         {"a lead byte that is not f or n", {0x1B, 0x41, 0x42}, statusOf(Status::unknownCommand)},
-        {"noise, then a frame", [] {
-             Bytes b{0x00, 0xFF, 0x66, 0xD1, 0x00, 0xAE};
-             const Bytes f = frame(r::reading(0x14));
-             b.insert(b.end(), f.begin(), f.end());
-             return b;
-         }(), statusOf(Status::accepted)},
+        {"a frame carried out", frame(r::reading(0x14)), statusOf(Status::accepted)},
         {"a frame cut short", {0x1B, 0x66, 0x14, ' ', ' '}, statusOf(Status::frameCutShort)},
         {"a free line with nothing open", frame(r::freeLine("X")), statusOf(Status::noDocument)},
     };
@@ -116,38 +108,6 @@ TEST(SimulatorLine, InjectedFaults) {
         EXPECT_EQ(sim.model().counters.coo, c.coo) << c.name << ": carried out or not";
         EXPECT_EQ(line.exchange(r::query(0xE0), 100).size(), 72u) << c.name << ": answers go on";
     }
-    // Every second answer only (the others: 11, nothing open), until cleared.
-    sim.inject({Fault::Kind::status, 99, 0, 2});
-    for (const uint8_t expected : {11, 99, 11, 99}) EXPECT_EQ(line.exchange(r::subtotal(), 1), Bytes{expected});
-    sim.clearFaults();
-    EXPECT_EQ(line.exchange(r::subtotal(), 1), statusOf(Status::noDocument));
-}
-
-// A program that dies in the middle of a frame leaves half of it on the line.
-// Once the line has been silent longer than a frame may pause, the next
-// call is read on its own and gets its own answer.
-TEST(SimulatorLine, AWriterKilledMidFrameDoesNotDisturbTheNextCall) {
-    SimFixture sim;
-    const Bytes sale = frame(r::sellItem("ARROZ", "1000", 1));
-    const std::string path = sim.path();
-    const pid_t writer = ::fork();
-    if (writer == 0) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-        (void)!::write(fd, sale.data(), sale.size() / 2);
-        ::pause();
-        ::_exit(0);
-    }
-    ASSERT_GT(writer, 0);
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (sim.simulator().stats().bytesIn < sale.size() / 2 && Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
-    std::this_thread::sleep_for(ecfsim::kUnpacedTiming.frameGap + std::chrono::milliseconds(10));
-
-    EXPECT_EQ(ecfLeituraX(""), 0);
-    EXPECT_EQ(sim.model().counters.gnf, 1u);
-    EXPECT_TRUE(sim.model().receipt.items.empty());
 }
 
 TEST(SimulatorLine, RealtimePacesTheAnswer) {

@@ -23,6 +23,9 @@ from pathlib import Path
 
 import ecf  # the build's staged binding (PYTHONPATH)
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "cli"))
+from simulated_printer import SimulatedPrinter  # noqa: E402
+
 SKIPPED = 77
 PAPER_OUT = 30  # the printer's status byte (sim/README.md)
 
@@ -94,25 +97,10 @@ class Chromium:
     def close(self):
         try:
             self.call("Browser.close", timeout=5)
-        except Exception:  # already gone: nothing to close
-            pass
-        try:
             self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
+        except Exception:  # gone already, or stuck: nothing more to ask of it
             self.process.kill()
             self.process.wait()
-
-
-def start_simulator(work):
-    link = os.path.join(work, "com1")
-    process = subprocess.Popen(
-        [os.environ["ECF_SIM"], "--link", link, "--paper", os.path.join(work, "paper.txt"),
-         "--http", "127.0.0.1:0"],
-        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    for line in process.stderr:
-        if "control page at " in line:
-            return process, link, line.split("control page at ", 1)[1].strip()
-    raise RuntimeError("ecf-sim did not start its control page")
 
 
 def page_text(element_id):
@@ -129,10 +117,11 @@ def main():
     artifacts.mkdir(parents=True, exist_ok=True)
 
     with tempfile.TemporaryDirectory() as work, open(artifacts / "chromium.log", "w") as log:
-        simulator, link, url = start_simulator(work)
+        simulator = SimulatedPrinter(work, "com1", "--http", "127.0.0.1:0")
+        url = simulator.url
         browser = Chromium(exe, os.path.join(work, "profile"), log)
         try:
-            os.environ["ECF_COM1"] = link
+            os.environ["ECF_COM1"] = simulator.link
             printer = ecf.Library()
             printer.ChangePort(0)
 
@@ -167,9 +156,7 @@ def main():
             return 0
         finally:
             browser.close()
-            simulator.terminate()
-            simulator.wait(timeout=10)
-            simulator.stderr.close()
+            simulator.stop()
 
 
 if __name__ == "__main__":

@@ -16,47 +16,21 @@ import tempfile
 import time
 import unittest
 from pathlib import Path
+from unittest import mock
 
 import ecf
 
 SOURCE = Path(__file__).resolve().parents[3]
-sys.path.insert(0, str(SOURCE / "bindings" / "python" / "backend"))
+sys.path[:0] = [str(SOURCE / "bindings" / "python" / "backend"), str(SOURCE / "tests" / "cli")]
 import generate  # noqa: E402
-
-
-class SimulatedPrinter:
-    """ecf-sim on a pseudo-terminal, linked at a temporary path."""
-
-    def __init__(self, *options):
-        self.dir = tempfile.TemporaryDirectory()
-        self.link = os.path.join(self.dir.name, "com1")
-        self.paper = os.path.join(self.dir.name, "paper.txt")
-        self.process = subprocess.Popen(
-            [os.environ["ECF_SIM"], "--link", self.link, "--paper", self.paper, *options],
-            stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT,
-        )
-        deadline = time.monotonic() + 10
-        while not os.path.exists(self.link):
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                raise RuntimeError("ecf-sim did not start")
-            time.sleep(0.02)
-
-    def paper_text(self):
-        with open(self.paper, encoding="utf-8", errors="replace") as f:
-            return f.read()
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-        self.process.stdout.close()
-        self.dir.cleanup()
+from simulated_printer import SimulatedPrinter  # noqa: E402
 
 
 class BindingTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.printer = SimulatedPrinter()
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.printer = SimulatedPrinter(cls.folder.name)
         os.environ["ECF_COM1"] = cls.printer.link
         cls.lib = ecf.Library()
         cls.lib.ChangePort(0)
@@ -64,6 +38,7 @@ class BindingTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.printer.stop()
+        cls.folder.cleanup()
 
     def test_every_export_of_the_list_is_a_typed_method(self):
         listed = re.findall(r"^([A-Za-z_]\w*)\s", (SOURCE / "exports" / "ecf.exports").read_text(), re.M)
@@ -150,21 +125,18 @@ class BindingTest(unittest.TestCase):
         with self.assertRaises(ecf.PrinterRefused) as refused:
             strict.FimTrans("")
         self.assertEqual((refused.exception.status, refused.exception.report.bytes_received), (status, 1))
-        cut = SimulatedPrinter("--fault", "cut")
+        cut = SimulatedPrinter(self.folder.name, "cut", "--fault", "cut")
         self.addCleanup(cut.stop)
         for device, error, check in [
             (cut.link, ecf.ReplyCutShort, lambda e: (e.received, e.expected) == (36, 72)),
             ("/nonexistent/tty", ecf.LinkError,
              lambda e: (e.code, e.system_error, e.step) == (1030, errno.ENOENT, "open")),
         ]:
-            os.environ["ECF_COM1"] = device
-            try:
-                with self.assertRaises(error) as raised:
-                    strict.StatusCupom(0)
-                self.assertTrue(check(raised.exception), raised.exception)
-                self.assertIsInstance(self.lib.StatusCupom(0), str)  # not strict: the text, as always
-            finally:
-                os.environ["ECF_COM1"] = self.printer.link
+            with mock.patch.dict(os.environ, ECF_COM1=device), self.assertRaises(error) as raised:
+                strict.StatusCupom(0)
+            self.assertTrue(check(raised.exception), raised.exception)
+        with mock.patch.dict(os.environ, ECF_COM1=cut.link):
+            self.assertIsInstance(self.lib.StatusCupom(0), str)  # not strict: the text, as always
 
     def test_exchange_info_mirrors_the_header(self):
         header = (SOURCE / "include" / "ecf_ext.h").read_text()
@@ -209,22 +181,14 @@ class NetworkPortTest(unittest.TestCase):
 
     def test_binding_and_tool_on_urls(self):
         lib = ecf.Library()
-        previous = os.environ.get("ECF_COM1")
-        try:
-            for url in self.printers.values():
-                with self.subTest(url=url):
-                    os.environ["ECF_COM1"] = url
-                    lib.ChangePort(0)
-                    self.assertEqual(lib.VendaItem("CAFE 500G", "1590", 1), 0)
-                    self.assertFalse(lib.StatusCupom(0).startswith("Erro"))
-                    done = subprocess.run([os.environ["ECF_TOOL"], "--device", url, "SubTotal"],
-                                          capture_output=True, text=True, timeout=60)
-                    self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
-        finally:
-            if previous is None:
-                os.environ.pop("ECF_COM1", None)
-            else:
-                os.environ["ECF_COM1"] = previous
+        for url in self.printers.values():
+            with self.subTest(url=url), mock.patch.dict(os.environ, ECF_COM1=url):
+                lib.ChangePort(0)
+                self.assertEqual(lib.VendaItem("CAFE 500G", "1590", 1), 0)
+                self.assertFalse(lib.StatusCupom(0).startswith("Erro"))
+                done = subprocess.run([os.environ["ECF_TOOL"], "--device", url, "SubTotal"],
+                                      capture_output=True, text=True, timeout=60)
+                self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
 
     def test_a_second_client_finds_the_port_in_use(self):
         host, port = self.printers["rfc2217"].split("//")[1].rsplit(":", 1)
