@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "link/exchange_report.h"
@@ -11,17 +13,18 @@ namespace {
 
 using ecf::link::FakePort;
 using ecf::link::OpenError;
+using Bytes = std::vector<uint8_t>;
 
-const std::vector<uint8_t> kSubTotal = {0x66, 0xD1, 0x00};
+const Bytes kSubTotal = {0x66, 0xD1, 0x00};
 
-int32_t run(FakePort& port, const std::vector<uint8_t>& record = kSubTotal,
-            uint32_t replyLength = 1, uint8_t* reply = nullptr) {
+int32_t run(FakePort& port, const Bytes& record = kSubTotal, uint32_t replyLength = 1,
+            uint8_t* reply = nullptr) {
     uint8_t scratch[4] = {0};
     return ecf::link::exchange(port, "COM1", record.data(), static_cast<uint32_t>(record.size()),
                                reply != nullptr ? reply : scratch, replyLength);
 }
 
-TEST(Exchange, StepsOfASuccessfulCommand) {
+TEST(Exchange, StepsLineSettingsAndTimeoutsOfASuccessfulCommand) {
     FakePort port;
     port.replyBytes = {0x2A};
     EXPECT_EQ(run(port), 0x2A);
@@ -30,37 +33,23 @@ TEST(Exchange, StepsOfASuccessfulCommand) {
         "escape 4",  "escape 6",      "priority", "write 3", "write 1", "read 1",
         "escape 3",  "escape 5",      "close"};
     EXPECT_EQ(port.calls, expected);
-    EXPECT_EQ(port.wire, (std::vector<uint8_t>{0x1B, 0x66, 0xD1, 0x00, 0xAE}));
-}
+    EXPECT_EQ(port.wire, (Bytes{0x1B, 0x66, 0xD1, 0x00, 0xAE}));
 
-TEST(Exchange, LineSettingsAndTimeoutsAsTheLinkSetsThem) {
-    FakePort port;
-    run(port);
     const auto& s = port.settings;
-    EXPECT_EQ(s.baudRate, 9600u);
-    EXPECT_EQ(s.byteSize, 8);
-    EXPECT_EQ(s.parity, 2);
-    EXPECT_EQ(s.stopBits, 0);
+    EXPECT_EQ(std::tie(s.baudRate, s.byteSize, s.parity, s.stopBits, s.dtrControl, s.rtsControl, s.errorChar),
+              std::make_tuple(9600u, uint8_t{8}, uint8_t{2}, uint8_t{0}, uint8_t{1}, uint8_t{2}, '#'));
     EXPECT_TRUE(s.binary && s.parityCheck && s.outxCtsFlow && s.outxDsrFlow && s.errorCharEnabled &&
                 s.abortOnError);
     EXPECT_FALSE(s.dsrSensitivity || s.outX || s.inX || s.discardNull);
-    EXPECT_EQ(s.dtrControl, 1);
-    EXPECT_EQ(s.rtsControl, 2);
-    EXPECT_EQ(s.errorChar, '#');
 
-    struct {
-        uint32_t replyLength;
-        ecf::link::CommTimeouts t;
-    } cases[] = {{1, {0xFFFFFFFF, 0xFFFFFFFF, 25000, 200, 3000}}, {7, {200, 10, 30000, 200, 3000}}};
-    for (const auto& c : cases) {
+    for (const auto& [replyLength, t] : {std::make_pair(1u, std::make_tuple(0xFFFFFFFFu, 0xFFFFFFFFu, 25000u)),
+                                         std::make_pair(7u, std::make_tuple(200u, 10u, 30000u))}) {
         FakePort p;
         uint8_t reply[8];
-        run(p, kSubTotal, c.replyLength, reply);
-        EXPECT_EQ(p.timeouts.readInterval, c.t.readInterval);
-        EXPECT_EQ(p.timeouts.readTotalMultiplier, c.t.readTotalMultiplier);
-        EXPECT_EQ(p.timeouts.readTotalConstant, c.t.readTotalConstant);
-        EXPECT_EQ(p.timeouts.writeTotalMultiplier, c.t.writeTotalMultiplier);
-        EXPECT_EQ(p.timeouts.writeTotalConstant, c.t.writeTotalConstant);
+        run(p, kSubTotal, replyLength, reply);
+        const auto& w = p.timeouts;
+        EXPECT_EQ(std::tie(w.readInterval, w.readTotalMultiplier, w.readTotalConstant), t) << replyLength;
+        EXPECT_EQ(std::tie(w.writeTotalMultiplier, w.writeTotalConstant), std::make_tuple(200u, 3000u));
     }
 }
 
@@ -99,87 +88,68 @@ TEST(Exchange, ResultCodesOfEachFailingStep) {
          ECF_STEP_SENDING, 13},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         FakePort port;
         c.script(port);
-        EXPECT_EQ(run(port), c.result) << c.what;
-        EXPECT_EQ(ecf::link::lastExchange().failed_step, static_cast<uint32_t>(c.step)) << c.what;
-        EXPECT_EQ(ecf::link::lastExchange().system_error, c.error) << c.what;
-        EXPECT_EQ(port.isOpen, false) << c.what;
-        EXPECT_EQ(port.wire.size() > 1, c.anythingSent) << c.what;
-        for (const std::string& call : port.calls) {
-            EXPECT_NE(call, "escape 3") << c.what;
-            EXPECT_NE(call, "escape 5") << c.what;
-            EXPECT_NE(call, "read 1") << c.what;
-        }
+        EXPECT_EQ(run(port), c.result);
+        EXPECT_EQ(ecf::link::lastExchange().failed_step, static_cast<uint32_t>(c.step));
+        EXPECT_EQ(ecf::link::lastExchange().system_error, c.error);
+        EXPECT_FALSE(port.isOpen);
+        EXPECT_EQ(port.wire.size() > 1, c.anythingSent);
+        for (const char* call : {"escape 3", "escape 5", "read 1"})
+            EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), call), 0) << call;
     }
 }
 
-TEST(Exchange, ReadFailuresRaiseTheLinesAndClose) {
-    FakePort status;
-    status.failures[FakePort::Read] = 31;
-    EXPECT_EQ(run(status), 8031);
-
-    FakePort reply;
-    reply.failures[FakePort::Read] = 31;
-    uint8_t buffer[7];
-    EXPECT_EQ(run(reply, kSubTotal, 7, buffer), 1);
-
-    for (FakePort* p : {&status, &reply}) {
-        const auto& calls = p->calls;
-        ASSERT_GE(calls.size(), 3u);
-        EXPECT_EQ(calls[calls.size() - 3], "escape 3");
-        EXPECT_EQ(calls[calls.size() - 2], "escape 5");
-        EXPECT_EQ(calls.back(), "close");
+// How a read ends: a failure still raises the lines and closes the port; a
+// silent printer gives 0 and leaves the buffer alone; a short reply is a
+// success with the rest untouched; an unreadable modem status counts as CTS on.
+TEST(Exchange, EndingsOfTheRead) {
+    const struct {
+        const char* what;
+        void (*script)(FakePort&);
+        uint32_t replyLength;
+        int32_t result;
+        Bytes reply;  // the caller's buffer afterwards (it starts as 0xEE bytes)
+    } cases[] = {
+        {"status byte read fails", [](FakePort& p) { p.failures[FakePort::Read] = 31; }, 1, 8031, {0xEE}},
+        {"reply read fails", [](FakePort& p) { p.failures[FakePort::Read] = 31; }, 7, 1, Bytes(7, 0xEE)},
+        {"short reply", [](FakePort& p) { p.replyBytes = {1, 2, 3}; }, 7, 0, {1, 2, 3, 0xEE, 0xEE, 0xEE, 0xEE}},
+        {"modem status unreadable",
+         [](FakePort& p) { p.failures[FakePort::Modem] = 50; p.replyBytes = {7}; }, 1, 7, {0xEE}},
+        {"silent printer", [](FakePort&) {}, 1, 0, {0xEE}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePort port;
+        c.script(port);
+        Bytes reply(c.replyLength, 0xEE);
+        EXPECT_EQ(run(port, kSubTotal, c.replyLength, reply.data()), c.result);
+        EXPECT_EQ(reply, c.reply);
+        const std::vector<std::string> ending(port.calls.end() - 3, port.calls.end());
+        EXPECT_EQ(ending, (std::vector<std::string>{"escape 3", "escape 5", "close"}));
     }
-}
-
-TEST(Exchange, SilentPrinterGivesZeroAndStatusByteIsNotPutInTheBuffer) {
-    FakePort port;  // no reply bytes
-    uint8_t scratch[4] = {9, 9, 9, 9};
-    EXPECT_EQ(run(port, kSubTotal, 1, scratch), 0);
-    EXPECT_EQ(scratch[0], 9);
-    // The report tells the silence from a status byte 0.
+    // The report tells the silence (the last case) from a status byte 0.
     const ecf_exchange_info& report = ecf::link::lastExchange();
-    EXPECT_EQ(report.bytes_sent, 5u);
-    EXPECT_EQ(report.bytes_expected, 1u);
-    EXPECT_EQ(report.bytes_received, 0u);
+    EXPECT_EQ(std::tie(report.bytes_sent, report.bytes_expected, report.bytes_received), std::make_tuple(5u, 1u, 0u));
     EXPECT_EQ(report.failed_step, static_cast<uint32_t>(ECF_STEP_NONE));
-}
-
-TEST(Exchange, ModemStatusThatCannotBeReadCountsAsCtsOn) {
-    FakePort port;
-    port.failures[FakePort::Modem] = 50;
-    port.replyBytes = {7};
-    EXPECT_EQ(run(port), 7);
 }
 
 TEST(Exchange, ReplyRecordsAndThePauseBeforeLongOnes) {
     for (uint32_t length : {2u, 300u, 301u, 747u}) {
         FakePort port;
         port.replyBytes.assign(length, 0x41);
-        std::vector<uint8_t> reply(length, 0);
+        Bytes reply(length, 0);
         EXPECT_EQ(run(port, kSubTotal, length, reply.data()), 0);
-        EXPECT_EQ(reply, std::vector<uint8_t>(length, 0x41));
-        EXPECT_EQ(port.pauses, length > 300 ? std::vector<uint32_t>{2000} : std::vector<uint32_t>{})
-            << length;
+        EXPECT_EQ(reply, Bytes(length, 0x41));
+        EXPECT_EQ(port.pauses, length > 300 ? std::vector<uint32_t>{2000} : std::vector<uint32_t>{}) << length;
     }
 }
 
-TEST(Exchange, ShortReplyIsASuccessWithTheRestUntouched) {
-    FakePort port;
-    port.replyBytes = {1, 2, 3};
-    uint8_t reply[7] = {0, 0, 0, 0, 0, 0, 0xEE};
-    EXPECT_EQ(run(port, kSubTotal, 7, reply), 0);
-    EXPECT_EQ(reply[2], 3);
-    EXPECT_EQ(reply[6], 0xEE);
-}
-
 TEST(Exchange, FreeLineHasNoChecksumOnlyWhenLedByN) {
-    FakePort line;
+    FakePort line, notLead;
     run(line, {'n', 'A', 0x0A});
-    EXPECT_EQ(line.wire, (std::vector<uint8_t>{0x1B, 'n', 'A', 0x0A}));
-
-    FakePort notLead;
+    EXPECT_EQ(line.wire, (Bytes{0x1B, 'n', 'A', 0x0A}));
     run(notLead, {'f', 'n', 0x00});
     EXPECT_EQ(notLead.wire.size(), 5u);
 }

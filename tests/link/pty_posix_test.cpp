@@ -63,51 +63,44 @@ class PtyPort : public ::testing::Test {
 protected:
     PtyPeer peer;
     ScopedEnv env{"ECF_COM1", peer.path()};
-    PosixPort port;
 
-    void openWithTimeouts(const CommTimeouts& t) {
+    void open(PosixPort& port, const CommTimeouts& t) {
         ASSERT_EQ(port.open("COM1"), OpenError::none);
         ASSERT_EQ(port.applyLineSettings({}), 0u);
         ASSERT_EQ(port.setTimeouts(t), 0u);
     }
 };
 
-// Each read ends by its own time-out: the constant for a status byte, the gap
-// between bytes once a reply has begun, the total when nothing comes.
-TEST_F(PtyPort, ReadsEndByTheirTimeouts) {
+// A read with nothing to come ends by its own time-out: the constant alone
+// for a status byte, the multiplier times the length plus the constant for a
+// reply. (The gap between bytes is held through the exports, with the faults.)
+TEST_F(PtyPort, ReadsOfNothingEndByTheirTimeouts) {
     struct {
-        const char* what;
         CommTimeouts timeouts;
         uint32_t length;
-        Bytes answer;
         long atLeastMs, belowMs;
     } cases[] = {
-        {"status byte", {0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000}, 1, {}, 140, 5000},
-        {"gap", {50, 10, 5000, 200, 3000}, 10, {1, 2, 3}, 0, 2000},
-        {"total", {50, 1, 100, 200, 3000}, 10, {}, 100, 5000},
+        {{0xFFFFFFFF, 0xFFFFFFFF, 150, 200, 3000}, 1, 140, 5000},
+        {{50, 10, 100, 200, 3000}, 10, 190, 5000},
     };
     for (const auto& c : cases) {
-        PosixPort p;
-        ASSERT_EQ(p.open("COM1"), OpenError::none);
-        ASSERT_EQ(p.applyLineSettings({}), 0u);
-        ASSERT_EQ(p.setTimeouts(c.timeouts), 0u);
-        if (!c.answer.empty()) peer.serve({{0, c.answer}});
+        PosixPort port;
+        open(port, c.timeouts);
         Bytes buffer(c.length);
         uint32_t got = 99;
         const auto start = Clock::now();
-        EXPECT_EQ(p.read(buffer.data(), c.length, &got), 0u) << c.what;
+        EXPECT_EQ(port.read(buffer.data(), c.length, &got), 0u) << c.length;
         const long ms = msSince(start);
-        EXPECT_EQ(got, c.answer.size()) << c.what;
-        EXPECT_GE(ms, c.atLeastMs) << c.what;
-        EXPECT_LT(ms, c.belowMs) << c.what;
-        peer.wait();
-        p.close();
+        EXPECT_EQ(got, 0u) << c.length;
+        EXPECT_GE(ms, c.atLeastMs) << c.length;
+        EXPECT_LT(ms, c.belowMs) << c.length;
     }
 }
 
 TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
     const Bytes special = {0x0A, 0x0D, 0x11, 0x13, 0xFF, 0x00, 0x1B};
-    openWithTimeouts({200, 10, 3000, 200, 3000});
+    PosixPort port;
+    open(port, {200, 10, 3000, 200, 3000});
     peer.serve({{special.size(), special}});
     uint32_t n = 0;
     ASSERT_EQ(port.write(special.data(), static_cast<uint32_t>(special.size()), &n), 0u);
@@ -117,19 +110,15 @@ TEST_F(PtyPort, ControlBytesAndFFPassUnchangedBothWays) {
     EXPECT_EQ(back, special);
 }
 
+// (Every other test talks to COM1.)
 TEST(PortSelection, ChangePortRoutesToTheSelectedDevice) {
-    PtyPeer com1, com2;
-    ScopedEnv env1("ECF_COM1", com1.path());
+    PtyPeer com2;
     ScopedEnv env2("ECF_COM2", com2.path());
     com2.serve({{12, {0x33}}});
     EXPECT_EQ(ChangePort(7), 1);
     EXPECT_EQ(ecfReducaoZ("Z"), 0x33);
     EXPECT_EQ(com2.wait().size(), 12u);
-
-    com1.serve({{12, {0x44}}});
-    EXPECT_EQ(ChangePort(0), 0);
-    EXPECT_EQ(ecfReducaoZ("Z"), 0x44);
-    EXPECT_EQ(com1.wait().size(), 12u);
+    ChangePort(0);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 // printer holds, no exchange failed and none found its port in use.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "ecfsim/state_file.h"
 #include "lanes.h"
 
@@ -28,9 +26,6 @@ TEST(ManyLanes, EveryLedgerMatchesItsPrinter) {
         EXPECT_EQ(m.grandTotal, l.total);
         EXPECT_EQ(m.lastReceipt.coo, l.lastCoo);
     }
-    const ecf::test::ShopFigures f = ecf::test::figuresOf(ledgers, kSeconds);
-    std::printf("%zu lanes, %.0f s: %.0f exchanges/s, latency median %.2f ms, 99th percentile %.2f ms\n",
-                kLanes, kSeconds, f.exchangesPerSecond, f.medianMs, f.p99Ms);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,23 +21,47 @@
 #include <thread>
 #include <vector>
 
+#include "support/scratch.h"
+
 namespace ecf::test {
 
 constexpr const char* kSer2net = "/usr/sbin/ser2net";
 
 inline bool haveSer2net() { return ::access(kSer2net, X_OK) == 0; }
 
-// A TCP port on 127.0.0.1 that nothing listens on right now.
-inline uint16_t freePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+inline sockaddr_in loopback(uint16_t port = 0) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
+    a.sin_port = htons(port);
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+// A connection to 127.0.0.1:port, started without waiting for it.
+inline int connectTo(uint16_t port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    const sockaddr_in a = loopback(port);
+    ::connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+    return s;
+}
+
+// A TCP socket on a free port of 127.0.0.1, listening if `backlog` >= 0; its port.
+inline int boundSocket(int backlog, uint16_t* port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in a = loopback();
     socklen_t size = sizeof a;
     ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    if (backlog >= 0) ::listen(s, backlog);
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(s);
-    return ntohs(a.sin_port);
+    *port = ntohs(a.sin_port);
+    return s;
+}
+
+// A TCP port on 127.0.0.1 that nothing listens on right now.
+inline uint16_t freePort() {
+    uint16_t port = 0;
+    ::close(boundSocket(-1, &port));
+    return port;
 }
 
 // Whether something listens on 127.0.0.1:port, read from /proc/net/tcp so
@@ -67,10 +90,7 @@ public:
     };
 
     explicit Ser2net(const std::vector<Line>& lines) : lines_(lines) {
-        char dir[] = "/tmp/ecf-ser2net-XXXXXX";
-        if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
-        dir_ = dir;
-        std::ofstream config(dir_ + "/ser2net.yaml");
+        std::ofstream config(dir_ / "ser2net.yaml");
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             ports_.push_back(freePort());
             config << "connection: &line" << i << "\n"
@@ -81,22 +101,18 @@ public:
         config.close();
         pid_ = ::fork();
         if (pid_ == 0) {
-            const std::string log = dir_ + "/ser2net.log";
-            std::FILE* out = std::freopen(log.c_str(), "w", stdout);
+            std::FILE* out = std::freopen((dir_ / "ser2net.log").c_str(), "w", stdout);
             if (out != nullptr) ::dup2(::fileno(out), 2);
-            const std::string conf = dir_ + "/ser2net.yaml", pid = dir_ + "/ser2net.pid";
+            const std::string conf = dir_ / "ser2net.yaml", pid = dir_ / "ser2net.pid";
             ::execl(kSer2net, kSer2net, "-n", "-u", "-P", pid.c_str(), "-c", conf.c_str(),
                     static_cast<char*>(nullptr));
             ::_exit(127);
         }
         for (int i = 0; i < 500 && !allListening(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!allListening()) throw std::runtime_error("ser2net did not start (" + dir_ + ")");
+        if (!allListening()) throw std::runtime_error("ser2net did not start (" + dir_.path().string() + ")");
     }
-    ~Ser2net() {
-        stop(SIGTERM);
-        std::system(("rm -rf " + dir_).c_str());
-    }
+    ~Ser2net() { stop(SIGTERM); }
     Ser2net(const Ser2net&) = delete;
     Ser2net& operator=(const Ser2net&) = delete;
 
@@ -142,9 +158,9 @@ private:
         ::waitpid(pid, &status, 0);
     }
 
+    ScratchDir dir_;
     std::vector<Line> lines_;
     std::vector<uint16_t> ports_;
-    std::string dir_;
     std::atomic<pid_t> pid_{-1};
 };
 

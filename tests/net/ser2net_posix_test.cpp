@@ -5,11 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +13,7 @@
 #include "ecf.h"
 #include "ecfsim/model.h"
 #include "ser2net.h"
+#include "support/scratch.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -25,17 +22,9 @@ using ecf::test::Ser2net;
 using ecf::test::ScopedEnv;
 using ecf::test::SimFixture;
 using Clock = std::chrono::steady_clock;
-namespace fs = std::filesystem;
 
 double secondsSince(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
-}
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 // A printer with a long fiscal memory: enough reductions for a read-out of
@@ -115,15 +104,13 @@ TEST_P(ThroughSer2net, ASaleCycleAndEveryQueryAnswerAsOnThePty) {
 }
 
 TEST_P(ThroughSer2net, TheFiscalMemoryReportIsTheSameBytes) {
-    const fs::path dir = fs::temp_directory_path() / ("ecf-net-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string local = (dir / "local.txt").string(), remote = (dir / "remote.txt").string();
+    const ecf::test::ScratchDir dir;
+    const std::string local = dir / "local.txt", remote = dir / "remote.txt";
     ASSERT_EQ(ecfLeitMemFisc(4, "", "", 1, 9999, local.c_str()), 0);
     ASSERT_EQ(overTheNetwork([&] { return ecfLeitMemFisc(4, "", "", 1, 9999, remote.c_str()); }), 0);
-    const std::string report = readFile(local);
+    const std::string report = ecf::test::contentsOf(local);
     EXPECT_GT(report.size(), 100000u);
-    EXPECT_TRUE(readFile(remote) == report) << "the reports differ";
-    fs::remove_all(dir);
+    EXPECT_TRUE(ecf::test::contentsOf(remote) == report) << "the reports differ";
 }
 
 // ser2net takes a second client's connection, says "Port already in use"
@@ -136,12 +123,7 @@ TEST_P(ThroughSer2net, ASecondClientFindsThePortInUse) {
     const std::string lost = std::to_string(8000 + ECONNRESET);
     const uint32_t coo = sim_.model().counters.coo;
     {
-        const int holder = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(server_->port());
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::connect(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        const int holder = ecf::test::connectTo(server_->port());
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // ser2net takes it
         const std::string status = std::to_string(overTheNetwork([] { return ecfLeituraX(""); }));
         const std::string text = overTheNetwork([] { return std::string(ecfStatusImp()); });

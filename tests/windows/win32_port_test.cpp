@@ -268,7 +268,6 @@ TEST(Win32DeviceName, PortNamesAndOverrides) {
         const char* device;
     } cases[] = {
         {"", "COM2", "COM2"},
-        {"", "COM9", "COM9"},
         {"", "COM10", "\\\\.\\COM10"},
         {"", "com12", "\\\\.\\com12"},
         {"", "\\\\.\\COM12", "\\\\.\\COM12"},
